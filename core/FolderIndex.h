@@ -1,0 +1,102 @@
+// The folder size tree: a flat index from folder key to node; the tree shape lives in the links.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace trovelle {
+
+struct FolderNode;
+
+struct FolderNodeDeleter {
+    void operator()(FolderNode* node) const;
+};
+using FolderNodePtr = std::unique_ptr<FolderNode, FolderNodeDeleter>;
+
+// One cached folder. The first five fields are the cached record; the rest is bookkeeping.
+// The node and its key live in one allocation, the key right behind the node.
+struct FolderNode {
+    FolderNode* parent = nullptr;
+    uint64_t size = 0;             // bytes of the files directly in the folder
+    uint64_t childSize = 0;        // sum of the direct subfolders' totals
+    uint32_t childSizeInvalid = 1;
+    uint32_t sizeInvalid = 1;
+
+    // Bumped by every invalidation that reaches this node, so that a scan which listed the
+    // folder while a change arrived can tell that its result is already out of date.
+    uint32_t invalidations = 0;
+    uint32_t keyLength = 0;
+    FolderNode* firstChild = nullptr;   // links that make removal cost the subtree, not the index
+    FolderNode* nextSibling = nullptr;
+    FolderNode* prevSibling = nullptr;
+    FolderNodePtr chainNext;            // next node in the same hash bucket
+
+    std::u16string_view Key() const {
+        return {reinterpret_cast<const char16_t*>(this + 1), keyLength};
+    }
+    bool IsValid() const { return childSizeInvalid == 0 && sizeInvalid == 0; }
+    uint64_t Total() const { return size + childSize; }
+};
+
+// What a scan copies out of a node under the lock and later hands back to `Store`.
+struct FolderRecord {
+    FolderNode* parent = nullptr;
+    uint64_t size = 0;
+    uint64_t childSize = 0;
+    uint32_t childSizeInvalid = 1;
+    uint32_t sizeInvalid = 1;
+    uint32_t invalidations = 0;
+
+    static FolderRecord CopyOf(const FolderNode& node) {
+        return {node.parent, node.size, node.childSize, node.childSizeInvalid, node.sizeInvalid,
+                node.invalidations};
+    }
+};
+
+// Not thread safe: every call is made with the cache lock held.
+class FolderIndex {
+public:
+    FolderIndex();
+    ~FolderIndex();
+    FolderIndex(const FolderIndex&) = delete;
+    FolderIndex& operator=(const FolderIndex&) = delete;
+
+    FolderNode* Find(std::u16string_view key) const;
+    // Returns the node for `key`, creating a stale one when missing; a given `parent` (re)links
+    // the node under it. Returns nullptr when no node can be allocated.
+    FolderNode* FindOrCreate(std::u16string_view key, FolderNode* parent);
+    // Writes the record's counts and flags into the node of `key`. Does nothing when the key has
+    // left the index, and leaves the node stale when it was invalidated since the record was
+    // copied. Returns whether the record was stored.
+    bool Store(std::u16string_view key, const FolderRecord& record);
+    // Destroys every cached folder below `node` and erases their entries; `node` stays.
+    void RemoveSubtree(FolderNode& node);
+    // Destroys `node` with its whole subtree and erases their entries. Entries are erased as
+    // their nodes go, so the index never holds an entry without a node.
+    void RemoveFolder(FolderNode& node);
+    // Marks the folder stale (both flags) and every ancestor stale for its subfolders.
+    void InvalidateFolder(std::u16string_view key);
+    void ClearIndex();
+
+    size_t Count() const { return count_; }
+    void ForEach(const std::function<void(const FolderNode&)>& visit) const;
+
+private:
+    FolderNodePtr* SlotOf(std::u16string_view key, size_t hash) const;
+    size_t BucketOf(size_t hash) const { return hash & (bucketCount_ - 1); }
+    void Unchain(FolderNode& node);
+    void Grow();
+    void ResetBuckets();
+
+    std::unique_ptr<FolderNodePtr[]> buckets_;
+    size_t bucketCount_ = 0;
+    size_t count_ = 0;
+};
+
+// Links `child` under `parent` (or detaches it when `parent` is null).
+void LinkToParent(FolderNode& child, FolderNode* parent);
+
+}  // namespace trovelle

@@ -1,0 +1,57 @@
+// An in-memory file system for the core's tests: counts listings and can run a hook in the
+// middle of one, which is how races with changes are tested deterministically.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "Platform.h"
+
+namespace trovelle::testing {
+
+class FakeFileSystem : public DirectoryLister, public DriveTypeQuery {
+public:
+    // Paths are case-insensitive like Windows paths: stored and looked up folded.
+    void AddFolder(const Path& path);
+    void AddFile(const Path& path, uint64_t size);
+    // A link entry in `path`'s parent that leads to the folder `target`.
+    void AddFolderLink(const Path& path, const Path& target);
+    void SetFileSize(const Path& path, uint64_t size);
+    void Remove(const Path& path);  // a file, or a folder with everything below it
+    void Rename(const Path& from, const Path& to);
+    void SetDriveType(char16_t letter, DriveType type);
+    bool Exists(const Path& path) const;
+
+    bool List(const Path& folder, std::vector<DirectoryEntry>& entries) override;
+    bool Identify(const Path& folder, FolderIdentity& identity) override;
+    DriveType TypeOfRoot(char16_t firstUnit) override;
+
+    // Runs once, after `folder`'s entries were read and before they are returned.
+    void OnNextListing(const Path& folder, std::function<void()> hook);
+    int Listings(const Path& folder) const;
+    int TotalListings() const;
+    void ResetCounts();
+    uint64_t Total(const Path& folder) const;  // reference sum, following no links
+
+private:
+    struct Item {
+        bool isFolder = false;
+        uint64_t size = 0;
+        Path linkTarget;  // folded; non-empty for a link
+        std::u16string name;  // as created (original case)
+        uint64_t id = 0;
+    };
+    Path Resolve(const Path& path) const;  // folded path after following links in it
+
+    mutable std::recursive_mutex mutex_;
+    std::map<Path, Item> items_;  // folded full path -> item
+    std::map<Path, int> listings_;
+    std::map<Path, std::function<void()>> hooks_;
+    std::map<char16_t, DriveType> drives_;
+    uint64_t nextId_ = 1;
+    int linkCount_ = 0;
+};
+
+}  // namespace trovelle::testing

@@ -1,0 +1,267 @@
+#include "FolderCache.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "FakeFileSystem.h"
+#include "StdLock.h"
+
+namespace trovelle {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::StdLock;
+
+class FolderCacheTest : public ::testing::Test {
+protected:
+    FolderCacheTest() {
+        fs.SetDriveType(u'c', DriveType::Fixed);
+        fs.AddFile(u"C:\\Data\\one.txt", 100);
+        fs.AddFile(u"C:\\Data\\.hidden", 7);
+        fs.AddFile(u"C:\\Data\\Sub\\two.bin", 2000);
+        fs.AddFile(u"C:\\Data\\Sub\\Deep\\three", 30000);
+        fs.AddFolder(u"C:\\Data\\Empty");
+        fs.AddFile(u"C:\\top.sys", 5);
+    }
+
+    uint64_t Ask(const Path& path) { return cache.GetFolderSize(path); }
+    FolderNode* Node(const Path& key) {
+        FolderNode* found = nullptr;
+        cache.VisitLocked([&](const FolderNode& node) {
+            if (node.Key() == key) found = const_cast<FolderNode*>(&node);
+        });
+        return found;
+    }
+
+    FakeFileSystem fs;
+    StdLock lock;
+    FolderCache cache{fs, fs, lock};
+};
+
+TEST_F(FolderCacheTest, FirstRequestMeasuresEverythingAndTheSecondListsNothing) {
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    EXPECT_EQ(cache.CachedFolderCount(), 4u);  // data, sub, deep, empty
+    fs.ResetCounts();
+    EXPECT_EQ(Ask(u"c:\\DATA"), 32107u);
+    EXPECT_EQ(Ask(u"C:\\Data\\Sub"), 32000u);
+    EXPECT_EQ(fs.TotalListings(), 0);
+    ASSERT_NE(Node(u"c:\\data\\empty"), nullptr);
+    EXPECT_TRUE(Node(u"c:\\data\\empty")->IsValid());
+}
+
+TEST_F(FolderCacheTest, TrailingBackslashIsADifferentKeyWithDoubledSeparators) {
+    EXPECT_EQ(Ask(u"C:\\Data\\"), 32107u);
+    EXPECT_NE(Node(u"c:\\data\\"), nullptr);
+    EXPECT_NE(Node(u"c:\\data\\\\sub"), nullptr);
+    EXPECT_EQ(Node(u"c:\\data"), nullptr);
+}
+
+TEST_F(FolderCacheTest, DirectlyRequestedFolderIsRelinkedAndReusedByItsParent) {
+    EXPECT_EQ(Ask(u"C:\\Data\\Sub"), 32000u);
+    EXPECT_EQ(Node(u"c:\\data\\sub")->parent, nullptr);
+    fs.ResetCounts();
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    EXPECT_EQ(fs.Listings(u"c:\\data\\sub"), 0);
+    EXPECT_EQ(Node(u"c:\\data\\sub")->parent, Node(u"c:\\data"));
+}
+
+TEST_F(FolderCacheTest, AChangeRelistsOnlyThePathUpToTheAskedFolder) {
+    EXPECT_EQ(Ask(u"C:"), 32112u);
+    fs.SetFileSize(u"C:\\Data\\Sub\\two.bin", 2500);
+    cache.ApplyChange(kActionModified, u"C:\\Data\\Sub\\two.bin");
+    fs.ResetCounts();
+    EXPECT_EQ(Ask(u"C:"), 32612u);
+    EXPECT_EQ(fs.TotalListings(), 3);
+    EXPECT_EQ(fs.Listings(u"c:"), 1);
+    EXPECT_EQ(fs.Listings(u"c:\\data"), 1);
+    EXPECT_EQ(fs.Listings(u"c:\\data\\sub"), 1);
+}
+
+TEST_F(FolderCacheTest, ChangesInUnmeasuredFoldersChangeNothing) {
+    EXPECT_EQ(Ask(u"C:\\Data\\Sub"), 32000u);
+    fs.AddFile(u"C:\\Data\\new.txt", 1);
+    cache.ApplyChange(kActionAdded, u"C:\\Data\\new.txt");  // c:\data was never measured
+    EXPECT_TRUE(Node(u"c:\\data\\sub")->IsValid());
+}
+
+TEST_F(FolderCacheTest, DeletingAFolderRemovesItsSubtreeAndLeavesTheParentStale) {
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    fs.Remove(u"C:\\Data\\Sub");
+    cache.ApplyChange(kActionRemoved, u"C:\\Data\\Sub");
+    EXPECT_EQ(Node(u"c:\\data\\sub"), nullptr);
+    EXPECT_EQ(Node(u"c:\\data\\sub\\deep"), nullptr);
+    EXPECT_EQ(Node(u"c:\\data")->sizeInvalid, 1u);
+    EXPECT_EQ(Ask(u"C:\\Data"), 107u);
+}
+
+TEST_F(FolderCacheTest, RenamedFolderIsMeasuredAfreshUnderItsNewName) {
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    fs.Rename(u"C:\\Data\\Sub", u"C:\\Data\\Moved");
+    cache.ApplyChange(kActionRenamedOldName, u"C:\\Data\\Sub");
+    cache.ApplyChange(kActionRenamedNewName, u"C:\\Data\\Moved");
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    EXPECT_EQ(Node(u"c:\\data\\sub"), nullptr);
+    EXPECT_NE(Node(u"c:\\data\\moved\\deep"), nullptr);
+}
+
+TEST_F(FolderCacheTest, UnknownActionsAreIgnored) {
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    cache.ApplyChange(0, u"C:\\Data\\Sub");
+    cache.ApplyChange(6, u"C:\\Data\\Sub");
+    EXPECT_TRUE(Node(u"c:\\data\\sub")->IsValid());
+    EXPECT_TRUE(Node(u"c:\\data")->IsValid());
+}
+
+TEST_F(FolderCacheTest, MissingFoldersAndFilesAnswerZeroAndStayStale) {
+    EXPECT_EQ(Ask(u"C:\\Nowhere"), 0u);
+    EXPECT_EQ(Ask(u"C:\\top.sys"), 0u);
+    EXPECT_EQ(Ask(u""), 0u);
+    ASSERT_NE(Node(u"c:\\nowhere"), nullptr);
+    EXPECT_FALSE(Node(u"c:\\nowhere")->IsValid());
+    EXPECT_FALSE(Node(u"c:\\top.sys")->IsValid());
+    fs.ResetCounts();
+    EXPECT_EQ(Ask(u"C:\\Nowhere"), 0u);
+    EXPECT_EQ(fs.Listings(u"c:\\nowhere"), 1) << "a stale node is tried again";
+}
+
+TEST_F(FolderCacheTest, OtherDriveTypesAreSummedEveryTimeAndCacheNothing) {
+    for (DriveType type : {DriveType::Removable, DriveType::Remote, DriveType::CdRom,
+                           DriveType::RamDisk, DriveType::Unknown}) {
+        fs.SetDriveType(u'e', type);
+        fs.AddFile(u"E:\\Stick\\a", 11);
+        fs.AddFile(u"E:\\Stick\\b\\c", 22);
+        fs.ResetCounts();
+        EXPECT_EQ(Ask(u"E:\\Stick"), 33u);
+        EXPECT_EQ(Ask(u"E:\\Stick"), 33u);
+        EXPECT_EQ(fs.Listings(u"e:\\stick"), 2);
+    }
+    fs.AddFile(u"\\\\server\\share\\f", 9);
+    EXPECT_EQ(Ask(u"\\\\server\\share"), 9u);
+    EXPECT_EQ(cache.CachedFolderCount(), 0u);
+}
+
+TEST_F(FolderCacheTest, ResetMakesTheNextRequestMeasureFromScratch) {
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    cache.Reset();
+    EXPECT_EQ(cache.CachedFolderCount(), 0u);
+    fs.ResetCounts();
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    EXPECT_EQ(fs.TotalListings(), 4);
+}
+
+TEST_F(FolderCacheTest, AChangeDuringTheFolderListingKeepsItStale) {
+    EXPECT_EQ(Ask(u"C:"), 32112u);
+    fs.SetFileSize(u"C:\\Data\\Sub\\two.bin", 1);
+    cache.ApplyChange(kActionModified, u"C:\\Data\\Sub\\two.bin");
+    // While Sub is being listed again, its file grows once more and the change arrives.
+    fs.OnNextListing(u"C:\\Data\\Sub", [&] {
+        fs.SetFileSize(u"C:\\Data\\Sub\\two.bin", 4000);
+        cache.ApplyChange(kActionModified, u"C:\\Data\\Sub\\two.bin");
+    });
+    EXPECT_EQ(Ask(u"C:"), 30113u) << "the scan still answers what it computed";
+    EXPECT_FALSE(Node(u"c:\\data\\sub")->IsValid());
+    EXPECT_FALSE(Node(u"c:")->IsValid());
+    EXPECT_EQ(Ask(u"C:"), 34112u);
+    EXPECT_TRUE(Node(u"c:")->IsValid());
+}
+
+TEST_F(FolderCacheTest, FolderRemovedDuringItsListingStoresNothingAndLinksNothing) {
+    fs.OnNextListing(u"C:\\Data", [&] { cache.Reset(); });
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    EXPECT_EQ(cache.CachedFolderCount(), 0u) << "children of a discarded folder are not cached";
+}
+
+TEST_F(FolderCacheTest, LoopsThroughLinksAreNotDescendedAgain) {
+    fs.AddFolderLink(u"C:\\Data\\Sub\\Deep\\back", u"C:\\Data");
+    fs.AddFolderLink(u"C:\\Data\\elsewhere", u"C:\\Other");
+    fs.AddFile(u"C:\\Other\\o", 1000000);
+    EXPECT_EQ(Ask(u"C:\\Data"), 1032107u) << "a link out of the path is still followed";
+    EXPECT_EQ(cache.SumFolder(u"C:\\Data"), 1032107u);
+}
+
+TEST_F(FolderCacheTest, VeryDeepTreesNeedNoStack) {
+    Path deep = u"C:\\Deep";
+    for (int level = 0; level < 3000; ++level)  // far beyond a 1 MB stack of recursion deep += u"\\d";
+    fs.AddFile(deep + u"\\f", 3);
+    EXPECT_EQ(Ask(u"C:\\Deep"), 3u);
+    EXPECT_EQ(cache.SumFolder(u"C:\\Deep"), 3u);
+}
+
+// Random trees and random changes: every cached answer must equal a fresh sum.
+TEST(FolderCacheProperty, CachedTotalsAlwaysEqualAFreshSum) {
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 25; ++round) {
+        FakeFileSystem fs;
+        fs.SetDriveType(u'c', DriveType::Fixed);
+        StdLock lock;
+        FolderCache cache(fs, fs, lock);
+        std::vector<Path> folders{u"C:\\R"};
+        std::vector<Path> files;
+        bool changedDuringListing = false;
+        fs.AddFolder(u"C:\\R");
+        auto pick = [&](const std::vector<Path>& from) {
+            return from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(random)];
+        };
+        auto grow = [&] {
+            if (random() % 3 == 0) {
+                Path folder = pick(folders) + u"\\D" + std::u16string(1, u'a' + random() % 26);
+                fs.AddFolder(folder);
+                folders.push_back(folder);
+                return folder;
+            }
+            Path file = pick(folders) + u"\\f" + std::u16string(1, u'a' + random() % 26);
+            fs.AddFile(file, random() % 1000);
+            files.push_back(file);
+            return file;
+        };
+        for (int i = 0; i < 60; ++i) grow();
+
+        for (int step = 0; step < 80; ++step) {
+            const int what = random() % 5;
+            if (what == 0) {
+                cache.ApplyChange(kActionAdded, grow());
+            } else if (what == 1 && !files.empty()) {
+                const Path file = pick(files);
+                fs.AddFile(file, random() % 5000);
+                cache.ApplyChange(kActionModified, file);
+            } else if (what == 2 && folders.size() > 1) {
+                const Path folder = pick(folders);
+                if (folder == u"C:\\R") continue;
+                fs.Remove(folder);
+                cache.ApplyChange(kActionRemoved, folder);
+                std::erase_if(folders, [&](const Path& p) {
+                    return p == folder || p.rfind(folder + u'\\', 0) == 0;
+                });
+                std::erase_if(files, [&](const Path& p) { return p.rfind(folder + u'\\', 0) == 0; });
+            } else if (what == 3 && !files.empty()) {
+                // A change that lands while some folder is being listed.
+                const Path file = pick(files);
+                const Path listed = pick(folders);
+                fs.OnNextListing(listed, [&, file] {
+                    if (!fs.Exists(file)) return;  // its folder was deleted meanwhile
+                    changedDuringListing = true;
+                    fs.SetFileSize(file, random() % 5000);
+                    cache.ApplyChange(kActionModified, file);
+                });
+            }
+            const Path asked = pick(folders);
+            cache.GetFolderSize(asked);
+            for (const Path& folder : folders) {
+                // A scan that overlapped a change answers what it saw; the next one must be right.
+                uint64_t answer = 0;
+                do {
+                    changedDuringListing = false;
+                    answer = cache.GetFolderSize(folder);
+                } while (changedDuringListing);
+                ASSERT_EQ(answer, fs.Total(folder))
+                    << "round " << round << " step " << step;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace trovelle

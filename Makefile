@@ -1,0 +1,33 @@
+# The door: `make run` shows the product working under Wine, `make test` runs every test.
+BUILD      := build
+NATIVE     := $(BUILD)/native
+WINDOWS    := $(BUILD)/win
+JOBS       ?= 2
+
+.PHONY: run test deps build native windows prefix clean
+
+run: build prefix
+	scripts/run-demo.sh $(FOLDER)
+
+test: build prefix
+	cd $(NATIVE) && ctest --output-on-failure -j$(JOBS)
+
+deps:
+	scripts/install-deps.sh
+
+build: deps native windows
+
+native:
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	$(MAKE) --no-print-directory -C $(NATIVE) -j$(JOBS)
+
+windows:
+	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	      -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(MAKE) --no-print-directory -C $(WINDOWS) -j$(JOBS)
+
+prefix: deps
+	scripts/wine-prefix.sh
+
+clean:
+	rm -rf $(BUILD)

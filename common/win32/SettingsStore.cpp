@@ -1,0 +1,122 @@
+#include "SettingsStore.h"
+
+#include "WideText.h"
+
+namespace trovelle {
+namespace {
+
+const wchar_t* NameOf(Setting setting) { return AsWide(InfoOf(setting).name); }
+
+}  // namespace
+
+SettingsKey SettingsKey::OpenForReading() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        key = nullptr;
+    }
+    return SettingsKey(key);
+}
+
+SettingsKey SettingsKey::OpenForWriting(REGSAM access) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          access, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        key = nullptr;
+    }
+    return SettingsKey(key);
+}
+
+SettingsKey SettingsKey::OpenExisting(REGSAM access) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, access, &key) != ERROR_SUCCESS) {
+        key = nullptr;
+    }
+    return SettingsKey(key);
+}
+
+Bytes SettingsKey::ReadOver(Setting setting, Bytes preset) const {
+    if (!key_ || preset.empty()) return preset;
+    // Querying into a buffer of exactly the capacity makes a longer value fail with
+    // ERROR_MORE_DATA, which then counts as missing; the type is not checked.
+    Bytes stored(preset.size());
+    DWORD length = static_cast<DWORD>(stored.size());
+    if (::RegQueryValueExW(key_.Get(), NameOf(setting), nullptr, nullptr, stored.data(), &length) ==
+        ERROR_SUCCESS) {
+        OverlayStoredValue(preset, stored.data(), length);
+    }
+    return preset;
+}
+
+int64_t SettingsKey::ReadInteger(Setting setting, SettingsReader reader) const {
+    return ReadInteger(setting, reader, InfoOf(setting).integerDefault);
+}
+
+int64_t SettingsKey::ReadInteger(Setting setting, SettingsReader reader, int64_t preset) const {
+    Bytes buffer = EncodeInteger(preset);
+    buffer.resize(CapacityOf(reader, setting), 0);
+    return DecodeInteger(ReadOver(setting, std::move(buffer)));
+}
+
+char16_t SettingsKey::ReadCharacter(Setting setting, SettingsReader reader) const {
+    return DecodeCharacter(ReadOver(setting, PresetBuffer(setting, CapacityOf(reader, setting))));
+}
+
+std::wstring SettingsKey::ReadText(Setting setting, SettingsReader reader) const {
+    return ToWide(DecodeText(ReadOver(setting, PresetBuffer(setting, CapacityOf(reader, setting)))));
+}
+
+LSTATUS SettingsKey::WriteBytes(Setting setting, const Bytes& bytes) const {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return ::RegSetValueExW(key_.Get(), NameOf(setting), 0, REG_BINARY, bytes.data(),
+                            static_cast<DWORD>(bytes.size()));
+}
+
+LSTATUS SettingsKey::WriteInteger(Setting setting, int64_t value) const {
+    return WriteBytes(setting, EncodeInteger(value));
+}
+
+LSTATUS SettingsKey::WriteCharacter(Setting setting, wchar_t value) const {
+    return WriteBytes(setting, EncodeCharacter(static_cast<char16_t>(value)));
+}
+
+LSTATUS SettingsKey::WriteText(Setting setting, const std::wstring& text) const {
+    return WriteBytes(setting, EncodeText(ToCore(text)));
+}
+
+namespace {
+
+UniqueRegistryKey OpenRunKey() {
+    UniqueRegistryKey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
+        key.Release();
+    }
+    return key;
+}
+
+}  // namespace
+
+LSTATUS WriteRunEntry(const std::wstring& serverPath) {
+    UniqueRegistryKey key = OpenRunKey();
+    if (!key) return ERROR_ACCESS_DENIED;
+    return ::RegSetValueExW(key.Get(), kRunValueName, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(serverPath.c_str()),
+                            static_cast<DWORD>((serverPath.size() + 1) * sizeof(wchar_t)));
+}
+
+LSTATUS DeleteRunEntry() {
+    UniqueRegistryKey key = OpenRunKey();
+    if (!key) return ERROR_ACCESS_DENIED;
+    return ::RegDeleteValueW(key.Get(), kRunValueName);
+}
+
+bool HasRunEntry() {
+    UniqueRegistryKey key = OpenRunKey();
+    if (!key) return false;
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD length = sizeof(path);
+    return ::RegQueryValueExW(key.Get(), kRunValueName, nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(path), &length) == ERROR_SUCCESS;
+}
+
+}  // namespace trovelle

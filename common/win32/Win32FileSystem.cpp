@@ -1,0 +1,67 @@
+#include "Win32FileSystem.h"
+
+#include <windows.h>
+
+#include "UniqueHandle.h"
+#include "WideText.h"
+
+namespace trovelle {
+namespace {
+
+// Leaves room for the "\*.*" pattern and a child name within the classic limit.
+constexpr size_t kClassicLimit = MAX_PATH - 12;
+
+bool IsDriveAbsolute(const std::wstring& path) {
+    return path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+}
+
+}  // namespace
+
+std::wstring LongPathForm(const std::wstring& path) {
+    if (path.size() < kClassicLimit || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    if (IsDriveAbsolute(path)) return L"\\\\?\\" + path;
+    if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    return path;  // relative or unusual forms stay as given; they fail like any unlistable path
+}
+
+bool Win32DirectoryLister::List(const Path& folder, std::vector<DirectoryEntry>& entries) {
+    entries.clear();
+    ++listings_;
+    const std::wstring pattern = LongPathForm(ToWide(folder) + L"\\*.*");
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr,
+                                             FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return false;
+    do {
+        DirectoryEntry entry;
+        entry.name = ToCore(found.cFileName);
+        entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+        if (entry.isFolder) entry.size = 0;
+        entries.push_back(std::move(entry));
+    } while (::FindNextFileW(find.Get(), &found));
+    return true;
+}
+
+bool Win32DirectoryLister::Identify(const Path& folder, FolderIdentity& identity) {
+    const std::wstring path = LongPathForm(ToWide(folder));
+    UniqueKernelHandle handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                            nullptr));
+    if (!handle) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle.Get(), &info)) return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.file = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return true;
+}
+
+DriveType Win32DriveTypes::TypeOfRoot(char16_t firstUnit) {
+    const wchar_t root[] = {static_cast<wchar_t>(firstUnit), L':', L'\\', L'\0'};
+    return static_cast<DriveType>(::GetDriveTypeW(root));
+}
+
+}  // namespace trovelle

@@ -1,0 +1,31 @@
+// The core's view of the Windows file system: folder listings and drive types.
+#pragma once
+
+#include <atomic>
+
+#include "Platform.h"
+
+namespace trovelle {
+
+class Win32DirectoryLister : public DirectoryLister {
+public:
+    bool List(const Path& folder, std::vector<DirectoryEntry>& entries) override;
+    bool Identify(const Path& folder, FolderIdentity& identity) override;
+
+    // Folders listed so far; a debug counter for tests and benchmarks.
+    uint64_t ListingCount() const { return listings_.load(); }
+
+private:
+    std::atomic<uint64_t> listings_{0};
+};
+
+class Win32DriveTypes : public DriveTypeQuery {
+public:
+    DriveType TypeOfRoot(char16_t firstUnit) override;
+};
+
+// The form of `path` that the file APIs accept at any length up to the system's limit:
+// paths that no longer fit the classic limit get the long-path prefix.
+std::wstring LongPathForm(const std::wstring& path);
+
+}  // namespace trovelle

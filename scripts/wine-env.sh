@@ -1,0 +1,10 @@
+# Sourced by the scripts: where the project's own Wine prefix and test drives live.
+TROVELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TROVELLE_BUILD=${TROVELLE_BUILD:-$TROVELLE_ROOT/build}
+WINE_ROOT=$TROVELLE_BUILD/wine
+export WINEPREFIX=$WINE_ROOT/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# An empty home keeps the prefix's shell folders from linking into the Linux home.
+export HOME=$WINE_ROOT/home
+DRIVES=$WINE_ROOT/drives

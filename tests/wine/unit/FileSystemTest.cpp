@@ -1,0 +1,128 @@
+// The Win32 lister and drive choice against Wine's real file system and drives.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CriticalSection.h"
+#include "FolderCache.h"
+#include "UniqueHandle.h"
+#include "Win32FileSystem.h"
+#include "WideText.h"
+
+namespace trovelle {
+namespace {
+
+void WriteFile(const std::wstring& path, DWORD bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    UniqueKernelHandle file(::CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, attributes, nullptr));
+    ASSERT_TRUE(file) << "cannot create " << ::GetLastError();
+    ::SetFilePointer(file.Get(), static_cast<LONG>(bytes), nullptr, FILE_BEGIN);
+    ASSERT_TRUE(::SetEndOfFile(file.Get()));
+}
+
+void MakeFolder(const std::wstring& path) {
+    ::CreateDirectoryW(LongPathForm(path).c_str(), nullptr);
+}
+
+class FileSystemFixture : public ::testing::Test {
+protected:
+    uint64_t Ask(const std::wstring& path) { return cache.GetFolderSize(ToCore(path)); }
+
+    Win32DirectoryLister lister;
+    Win32DriveTypes drives;
+    CriticalSection lock;
+    FolderCache cache{lister, drives, lock};
+};
+
+using Win32Lister = FileSystemFixture;
+using DriveChoice = FileSystemFixture;
+
+TEST_F(Win32Lister, CountsHiddenAndSystemFilesAtTheirLogicalLength) {
+    const std::wstring root = L"D:\\lister-attributes";
+    MakeFolder(root);
+    MakeFolder(root + L"\\sub");
+    WriteFile(root + L"\\plain.txt", 1000);
+    WriteFile(root + L"\\hidden.txt", 20, FILE_ATTRIBUTE_HIDDEN);
+    WriteFile(root + L"\\sub\\system.sys", 300, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+    WriteFile(root + L"\\sub\\big.bin", 5u << 20);
+    EXPECT_EQ(Ask(root), 1000u + 20u + 300u + (5u << 20));
+    EXPECT_EQ(cache.SumFolder(ToCore(root)), 1000u + 20u + 300u + (5u << 20));
+}
+
+TEST_F(Win32Lister, MeasuresFoldersBeyondTheClassicPathLimit) {
+    std::wstring path = L"D:\\lister-long";
+    MakeFolder(path);
+    const std::wstring segment(60, L'n');
+    for (int level = 0; level < 16; ++level) {  // about 1,000 units deep
+        path += L"\\" + segment;
+        MakeFolder(path);
+        WriteFile(path + L"\\f", 7);
+    }
+    ASSERT_GT(path.size(), 900u);
+    EXPECT_EQ(Ask(L"D:\\lister-long"), 16u * 7u);
+    EXPECT_EQ(Ask(path), 7u);
+    EXPECT_EQ(cache.SumFolder(ToCore(L"D:\\lister-long")), 16u * 7u);
+}
+
+TEST_F(Win32Lister, DirectorySymlinkLoopIsCountedOnce) {
+    // The fixture script made D:\loop\a\back, a Linux symlink to D:\loop.
+    std::vector<DirectoryEntry> entries;
+    ASSERT_TRUE(lister.List(u"D:\\loop\\a", entries));
+    bool sawLink = false;
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.name == u"back") sawLink = entry.isFolder && entry.isLink;
+    }
+    EXPECT_TRUE(sawLink) << "Wine shows the symlink as a directory reparse point";
+    EXPECT_EQ(Ask(L"D:\\loop"), 3u);
+    EXPECT_EQ(cache.SumFolder(u"D:\\loop"), 3u);
+}
+
+TEST_F(Win32Lister, BadPathsAnswerZeroWithoutFaulting) {
+    WriteFile(L"D:\\lister-file.txt", 10);
+    EXPECT_EQ(Ask(L"D:\\no such folder"), 0u);
+    EXPECT_EQ(Ask(L"D:\\lister-file.txt"), 0u);
+    EXPECT_EQ(Ask(L""), 0u);
+    EXPECT_EQ(Ask(std::wstring(40000, L'x')), 0u);
+    EXPECT_EQ(Ask(L"D:\\" + std::wstring(40000, L'y')), 0u);
+}
+
+TEST_F(DriveChoice, FixedDrivesAreCachedAndOthersSummedEveryTime) {
+    for (const wchar_t* root : {L"D:\\choice", L"E:\\choice", L"N:\\choice", L"R:\\choice"}) {
+        MakeFolder(root);
+        MakeFolder(std::wstring(root) + L"\\sub");
+    }
+    // The optical drive is a read-only medium for programs; the fixture filled it.
+    for (const wchar_t* root : {L"D:\\choice", L"E:\\choice", L"N:\\choice"}) {
+        WriteFile(std::wstring(root) + L"\\sub\\f", 4096);
+    }
+    EXPECT_EQ(Ask(L"D:\\choice"), 4096u);
+    const size_t cached = cache.CachedFolderCount();
+    EXPECT_EQ(cached, 2u);
+
+    for (const wchar_t* root : {L"E:\\choice", L"N:\\choice"}) {
+        const uint64_t before = lister.ListingCount();
+        EXPECT_EQ(Ask(root), 4096u) << root;
+        EXPECT_EQ(Ask(root), 4096u) << root;
+        EXPECT_EQ(lister.ListingCount() - before, 4u) << "summed in full on every request";
+    }
+    EXPECT_EQ(Ask(L"R:\\choice"), 2048u);
+    Ask(L"\\\\server\\share\\folder");
+    EXPECT_EQ(cache.CachedFolderCount(), cached) << "only fixed drives enter the index";
+}
+
+TEST_F(DriveChoice, SpellingsOfOneFolderShareItsNode) {
+    MakeFolder(L"D:\\Spelling");
+    WriteFile(L"D:\\Spelling\\f", 5);
+    EXPECT_EQ(Ask(L"D:\\Spelling"), 5u);
+    const uint64_t before = lister.ListingCount();
+    EXPECT_EQ(Ask(L"d:\\SPELLING"), 5u);
+    EXPECT_EQ(lister.ListingCount(), before);
+    EXPECT_EQ(Ask(L"D:/Spelling"), 5u) << "forward slashes are listed but keyed apart";
+    EXPECT_EQ(Ask(L"D:\\Spelling\\"), 5u) << "a trailing backslash is another key";
+    EXPECT_EQ(cache.CachedFolderCount(), 3u);
+}
+
+}  // namespace
+}  // namespace trovelle

@@ -1,0 +1,22 @@
+// Decoding of a batch of directory change records as the system writes them
+// (FILE_NOTIFY_INFORMATION: next offset, action, name length in bytes, UTF-16 name).
+// This is the one place where the batch's offsets and lengths are trusted or refused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace trovelle {
+
+struct ChangeRecord {
+    uint32_t action = 0;
+    std::u16string name;  // relative to the watched root
+};
+
+// Returns every record of the batch, or nothing at all when any record is malformed: an offset
+// or length that leads outside the batch, a misaligned or backward offset, or an odd name length.
+std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t length);
+
+}  // namespace trovelle

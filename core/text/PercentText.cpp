@@ -20,7 +20,10 @@ size_t BarLength(float item, float parent) {
 
 std::u16string ValueText(float item, float parent) {
     const float percent = item * 100.0f / parent;
-    return u" " + PrintFixed(static_cast<double>(percent), 2) + u" %";
+    std::u16string text = u" ";
+    text += PrintFixed(static_cast<double>(percent), 2);
+    text += u" %";
+    return text;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@ add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0A00 WINVER=0x0A00 NOMIN
                         WIN32_LEAN_AND_MEAN)
 add_compile_options(-municode)
 add_link_options(-municode -static -static-libgcc -static-libstdc++)
+enable_language(C)
 enable_language(RC)
 
 find_program(WIDL x86_64-w64-mingw32-widl REQUIRED)

@@ -26,6 +26,7 @@ std::wstring LongPathForm(const std::wstring& path) {
 
 bool Win32DirectoryLister::List(const Path& folder, std::vector<DirectoryEntry>& entries) {
     entries.clear();
+    if (cancelled_) return false;
     ++listings_;
     const std::wstring pattern = LongPathForm(ToWide(folder) + L"\\*.*");
     WIN32_FIND_DATAW found;

@@ -14,9 +14,12 @@ public:
 
     // Folders listed so far; a debug counter for tests and benchmarks.
     uint64_t ListingCount() const { return listings_.load(); }
+    // From now on every listing fails at once, so running scans end quickly.
+    void Cancel() { cancelled_ = true; }
 
 private:
     std::atomic<uint64_t> listings_{0};
+    std::atomic<bool> cancelled_{false};
 };
 
 class Win32DriveTypes : public DriveTypeQuery {

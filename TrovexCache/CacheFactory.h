@@ -1,0 +1,26 @@
+// The class object of TrovelleCache: every request is answered by the one cache object.
+#pragma once
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include "ClassFactory.h"
+
+namespace trovelle {
+
+class CacheFactory : public ClassFactoryBase {
+public:
+    CacheFactory();
+    ~CacheFactory() override;
+
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** result) override;
+    // Gives back the factory's own reference (at process end, before COM goes away).
+    void Teardown();
+
+private:
+    CRITICAL_SECTION lock_;
+    Microsoft::WRL::ComPtr<IUnknown> instance_;
+    HRESULT failure_ = S_OK;  // a failed creation is remembered and never retried
+};
+
+}  // namespace trovelle

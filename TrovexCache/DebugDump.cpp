@@ -1,0 +1,57 @@
+#include "DebugDump.h"
+
+#include <shlwapi.h>
+
+#include <string>
+
+#include "UniqueHandle.h"
+#include "WideText.h"
+
+namespace trovelle {
+namespace {
+
+constexpr UINT kOnlyMissingPaths = 1;
+
+std::string ToAnsi(const std::wstring& text) {
+    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr,
+                                            nullptr);
+    if (bytes <= 1) return {};
+    std::string ansi(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), bytes, nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(bytes) - 1);
+    return ansi;
+}
+
+void Write(HANDLE file, const std::string& text) {
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// "Path valid: %i\nHave parent: %I64i\nSize = %I64u (%i)\nChild size = %I64u (%i)\n\n"
+std::string RecordText(bool pathValid, const FolderNode& node) {
+    return "\nPath valid: " + std::to_string(pathValid ? 1 : 0) +
+           "\nHave parent: " + std::to_string(reinterpret_cast<intptr_t>(node.parent)) +
+           "\nSize = " + std::to_string(node.size) + " (" + std::to_string(node.sizeInvalid) +
+           ")\nChild size = " + std::to_string(node.childSize) + " (" +
+           std::to_string(node.childSizeInvalid) + ")\n\n";
+}
+
+}  // namespace
+
+HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags) {
+    if (file == nullptr) return S_FALSE;
+    UniqueKernelHandle output(::CreateFileW(file, FILE_ALL_ACCESS, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output) return S_FALSE;
+    unsigned number = 1;
+    cache.VisitLocked([&](const FolderNode& node) {
+        const std::wstring key = ToWide(node.Key());
+        const bool pathValid = ::PathFileExistsW(key.c_str()) != FALSE;
+        if ((flags & kOnlyMissingPaths) != 0 && pathValid) return;
+        Write(output.Get(), std::to_string(number) + ") " + ToAnsi(key) + RecordText(pathValid, node));
+        ++number;
+    });
+    return S_OK;
+}
+
+}  // namespace trovelle

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+#include "FolderCache.h"
+
+namespace trovelle {
+
+// Writes every cached folder (or, with bit 0 of `flags`, only those whose path is gone) to
+// `file` as text; S_FALSE when the file cannot be created.
+HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags);
+
+}  // namespace trovelle

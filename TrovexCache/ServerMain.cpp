@@ -1,0 +1,133 @@
+// The cache server process: one instance, a single-threaded apartment serving TrovelleCache,
+// ending five seconds after the last external reference has gone.
+#include <windows.h>
+
+#include <cwctype>
+#include <string_view>
+
+#include "CacheFactory.h"
+#include "CacheRegistration.h"
+#include "ModuleLock.h"
+#include "SettingsStore.h"
+#include "TrovexCache.h"
+#include "UniqueHandle.h"
+
+namespace trovelle {
+namespace {
+
+constexpr wchar_t kInstanceMutexName[] =
+    L"TrovexCacheServer.{E46A7DAC-D759-4915-8F32-BD3C55B7B10F}";
+constexpr DWORD kShutdownTimeout = 5000;
+constexpr DWORD kShutdownPause = 1000;
+
+DWORD g_mainThread = 0;
+HANDLE g_shutdownEvent = nullptr;  // owned by the shutdown monitor, which closes it
+volatile LONG g_activity = 0;
+CacheFactory g_factory;
+
+void OnModuleUnlocked() {
+    ::InterlockedExchange(&g_activity, 1);
+    if (g_shutdownEvent != nullptr) ::SetEvent(g_shutdownEvent);
+}
+
+DWORD WINAPI ShutdownMonitor(void*) {
+    for (;;) {
+        ::WaitForSingleObject(g_shutdownEvent, INFINITE);
+        DWORD wait;
+        do {
+            ::InterlockedExchange(&g_activity, 0);
+            wait = ::WaitForSingleObject(g_shutdownEvent, kShutdownTimeout);
+        } while (wait == WAIT_OBJECT_0);
+        if (g_activity == 0 && ModuleLock::Count() == 0) break;
+    }
+    ::PostThreadMessageW(g_mainThread, WM_QUIT, 0, 0);
+    return 0;
+}
+
+enum class Switch { None, RegServer, UnregServer };
+
+// Every word after a "-" or "/" is a candidate; the first registration switch decides.
+Switch ParseCommandLine(std::wstring_view line) {
+    auto equalsIgnoringCase = [](std::wstring_view a, std::wstring_view b) {
+        if (a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+        }
+        return true;
+    };
+    for (size_t at = line.find_first_of(L"-/"); at != std::wstring_view::npos;
+         at = line.find_first_of(L"-/", at + 1)) {
+        const size_t start = at + 1;
+        const size_t end = line.find_first_of(L" \t\"", start);
+        const std::wstring_view word = line.substr(start, end == std::wstring_view::npos
+                                                              ? std::wstring_view::npos
+                                                              : end - start);
+        if (equalsIgnoringCase(word, L"UnregServer")) return Switch::UnregServer;
+        if (equalsIgnoringCase(word, L"RegServer")) return Switch::RegServer;
+    }
+    return Switch::None;
+}
+
+void StartCachingWhenAsked(ITrovelleCache& cache) {
+    const SettingsKey key = SettingsKey::OpenForReading();
+    if (!key) return;
+    if (key.ReadInteger(Setting::CacheAll, SettingsReader::TrovexCache) == 1) cache.CreateCache();
+}
+
+HRESULT Serve() {
+    DWORD cookie = 0;
+    HRESULT hr = ::CoRegisterClassObject(CLSID_TrovelleCache, &g_factory, CLSCTX_LOCAL_SERVER,
+                                         REGCLS_MULTIPLEUSE, &cookie);
+    if (FAILED(hr)) return hr;
+    g_shutdownEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (g_shutdownEvent == nullptr) return E_FAIL;
+    UniqueKernelHandle monitor(::CreateThread(nullptr, 0, &ShutdownMonitor, nullptr, 0, nullptr));
+    if (!monitor) return E_FAIL;
+
+    // The server's own reference keeps it alive after the last client until ReleaseServer.
+    ITrovelleCache* ownCache = nullptr;
+    hr = ::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
+                            IID_PPV_ARGS(&ownCache));
+    if (FAILED(hr)) return hr;
+    StartCachingWhenAsked(*ownCache);
+
+    if (hr == S_OK) {
+        MSG message;
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    hr = ::CoRevokeClassObject(cookie);
+    ::Sleep(kShutdownPause);
+    return hr;
+}
+
+int Run() {
+    g_mainThread = ::GetCurrentThreadId();
+    ModuleLock::SetZeroHandler(&OnModuleUnlocked);
+    const HRESULT comResult = ::CoInitialize(nullptr);
+
+    int exitCode = 0;
+    UniqueKernelHandle instance(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    if (!instance || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        exitCode = 0;  // another instance serves
+    } else if (FAILED(comResult)) {
+        exitCode = -1;
+    } else {
+        switch (ParseCommandLine(::GetCommandLineW())) {
+            case Switch::RegServer: exitCode = RegisterCacheServer(); break;
+            case Switch::UnregServer: exitCode = UnregisterCacheServer(); break;
+            case Switch::None: exitCode = Serve(); break;
+        }
+    }
+    instance.Reset();
+    g_factory.Teardown();
+    if (SUCCEEDED(comResult)) ::CoUninitialize();
+    return exitCode;
+}
+
+}  // namespace
+}  // namespace trovelle
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return trovelle::Run(); }

@@ -1,0 +1,105 @@
+#include "StartupCaching.h"
+
+#include <new>
+#include <vector>
+
+#include "CacheObject.h"
+#include "SettingsStore.h"
+#include "resource.h"
+
+namespace trovelle {
+namespace {
+
+constexpr wchar_t kSplashMutexName[] = L"TrovellePro_SplashMutex";
+constexpr wchar_t kCloseEventName[] = L"TrovellePro_CloseUpdWindow";
+constexpr DWORD kMutexTimeout = 60000;
+constexpr DWORD kSplashTimeout = 600000;
+
+struct DriveWork {
+    wchar_t drive[4];
+    int64_t splashFlag;
+    TrovelleCacheObject* cache;  // no reference: the object waits for this thread when it dies
+};
+
+// Runs `change` on the counter while holding the splash mutex; nothing happens when the mutex
+// cannot be had within the timeout.
+template <typename Change>
+void WithSplashMutex(Change change) {
+    UniqueKernelHandle mutex(::CreateMutexW(nullptr, FALSE, kSplashMutexName));
+    if (!mutex) return;
+    const DWORD wait = ::WaitForSingleObject(mutex.Get(), kMutexTimeout);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return;
+    change();
+    ::ReleaseMutex(mutex.Get());
+}
+
+INT_PTR CALLBACK SplashProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+DWORD WINAPI SplashMain(void*) {
+    HWND splash = ::CreateDialogParamW(::GetModuleHandleW(nullptr),
+                                       MAKEINTRESOURCEW(IDD_SPLASH), ::GetDesktopWindow(),
+                                       &SplashProc, 0);
+    if (splash != nullptr) {
+        ::ShowWindow(splash, SW_SHOW);
+        ::UpdateWindow(splash);
+    }
+    UniqueKernelHandle closeEvent(::CreateEventW(nullptr, TRUE, FALSE, kCloseEventName));
+    if (closeEvent) ::WaitForSingleObject(closeEvent.Get(), kSplashTimeout);
+    if (splash != nullptr) ::DestroyWindow(splash);
+    return 0;
+}
+
+DWORD ScanDrive(DriveWork* raw) {
+    std::unique_ptr<DriveWork> work(raw);
+    work->cache->MeasureFolder(work->drive);
+    if (work->splashFlag != 1) return 0;
+    WithSplashMutex([&] {
+        if (--work->cache->StartupScanCounter() != 0) return;
+        // Kept open for the life of the process, so the signal outlives a late splash.
+        static HANDLE closeEvent = nullptr;
+        if (closeEvent == nullptr) closeEvent = ::CreateEventW(nullptr, TRUE, FALSE, kCloseEventName);
+        if (closeEvent != nullptr) ::SetEvent(closeEvent);
+    });
+    return 0;
+}
+
+std::vector<wchar_t> FixedDriveLetters() {
+    std::vector<wchar_t> letters;
+    for (wchar_t letter = L'a'; letter <= L'z'; ++letter) {
+        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+        if (::GetDriveTypeW(root) == DRIVE_FIXED) letters.push_back(letter);
+    }
+    return letters;
+}
+
+}  // namespace
+
+HRESULT StartCachingAllDrives(TrovelleCacheObject& cache) {
+    int64_t splashFlag = 1;
+    bool keyOpened = false;
+    {
+        SettingsKey key = SettingsKey::OpenForWriting(KEY_ALL_ACCESS);
+        keyOpened = static_cast<bool>(key);
+        splashFlag = key.ReadInteger(Setting::EnableUpdSplash, SettingsReader::TrovexCache);
+    }
+    const std::vector<wchar_t> drives = FixedDriveLetters();
+
+    // With no drive to scan nothing would ever close the splash, so it is not shown at all.
+    if (keyOpened && splashFlag == 1 && !drives.empty()) {
+        HANDLE splash = ::CreateThread(nullptr, 0, &SplashMain, nullptr, 0, nullptr);
+        if (splash != nullptr) ::CloseHandle(splash);
+    }
+    if (splashFlag == 1) {
+        WithSplashMutex([&] { cache.StartupScanCounter() += static_cast<LONG>(drives.size()); });
+    }
+    for (wchar_t letter : drives) {
+        auto* work = new (std::nothrow) DriveWork{{letter, L':', L'\0', L'\0'}, splashFlag, &cache};
+        if (work == nullptr) continue;
+        if (!StartTrackedThread(cache.DriveScans(), &ScanDrive, work, THREAD_PRIORITY_IDLE)) {
+            delete work;
+        }
+    }
+    return S_OK;
+}
+
+}  // namespace trovelle

@@ -1,0 +1,4 @@
+#pragma once
+
+#define IDI_TROVEXCACHE 128
+#define IDD_SPLASH 203

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the built Windows deliverables into the project's Wine prefix, all in one folder as
+# on a real machine, and registers them there. The tools go into a Tools folder beside them.
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+WIN_BUILD=$TROVELLE_BUILD/win
+folder="$WINEPREFIX/drive_c/Program Files/Trovelle Pro"
+install_dir='C:\Program Files\Trovelle Pro'
+mkdir -p "$folder/Tools"
+
+# A running cache server would keep its old program file busy.
+wineserver -k >/dev/null 2>&1 || true
+
+if [ -f "$WIN_BUILD/TrovexCache/TrovexCache.exe" ]; then
+    cp "$WIN_BUILD/TrovexCache/TrovexCache.exe" "$folder/"
+    wine "$install_dir\\TrovexCache.exe" /RegServer
+fi
+for dll in Trovex/Trovex.dll TrovexBar/TrovexBar.dll; do
+    if [ -f "$WIN_BUILD/$dll" ]; then
+        cp "$WIN_BUILD/$dll" "$folder/"
+        wine regsvr32 /s "$install_dir\\$(basename "$dll")"
+    fi
+done
+for tool in DetailsHost CacheClient; do
+    if [ -f "$WIN_BUILD/tools/$tool.exe" ]; then
+        cp "$WIN_BUILD/tools/$tool.exe" "$folder/Tools/"
+    fi
+done

@@ -1,0 +1,22 @@
+// The text of one cell of the three columns, or none when the cell stays empty.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "ColumnSettings.h"
+#include "text/SizePadding.h"
+
+namespace trovelle {
+
+struct CellItem {
+    std::wstring path;
+    bool isFolder = false;
+};
+
+std::optional<std::wstring> CellText(DWORD pid, const CellItem& item,
+                                     const ColumnSettings& settings, WindowsVersion version);
+
+}  // namespace trovelle

@@ -1,0 +1,65 @@
+#include "ColumnTable.h"
+
+#include <cwchar>
+#include <string>
+
+#include "Guids.h"
+#include "Registrar.h"
+#include "ResourceIds.h"
+#include "SettingsStore.h"
+
+namespace trovelle {
+namespace {
+
+struct Column {
+    DWORD pid;
+    UINT suffixId;  // 0: the title alone
+    UINT descriptionId;
+    int format;
+    UINT widthInCharacters;
+};
+
+constexpr Column kColumns[kColumnCount] = {
+    {kSizePid, 0, IDS_SIZE_DESCRIPTION, LVCFMT_RIGHT, 22},
+    {kSortPid, IDS_SORT_SUFFIX, IDS_SORT_DESCRIPTION, LVCFMT_RIGHT, 22},
+    {kPercentPid, IDS_PERCENT_SUFFIX, IDS_PERCENT_DESCRIPTION, LVCFMT_LEFT, 52},
+};
+
+constexpr DWORD kColumnState = SHCOLSTATE_TYPE_STR | SHCOLSTATE_ONBYDEFAULT | SHCOLSTATE_SLOW;
+
+std::wstring LoadText(UINT id) {
+    wchar_t text[128] = {};
+    ::LoadStringW(ThisModule(), id, text, static_cast<int>(std::size(text)));
+    return text;
+}
+
+// ColumnTitle as this reader sees it: a failed read gives the default title. A title and
+// suffix that do not fit the shell's field are cut to fit.
+void FillTitle(const Column& column, wchar_t* title, size_t capacity) {
+    const SettingsKey key = SettingsKey::OpenForReading();
+    std::wstring text = key ? key.ReadText(Setting::ColumnTitle, SettingsReader::Trovex)
+                            : LoadText(IDS_DEFAULT_TITLE);
+    if (column.suffixId != 0) text += LoadText(column.suffixId);
+    const size_t length = std::min(text.size(), capacity - 1);
+    std::wmemcpy(title, text.data(), length);
+    title[length] = L'\0';
+}
+
+}  // namespace
+
+void FillColumnInfo(DWORD index, SHCOLUMNINFO& info) {
+    const Column& column = kColumns[index];
+    FillTitle(column, info.wszTitle, std::size(info.wszTitle));
+    info.scid.fmtid = CLSID_TrovexFolderSize;
+    info.scid.pid = column.pid;
+    info.vt = VT_BSTR;
+    info.fmt = column.format;
+    info.cChars = column.widthInCharacters;
+    info.csFlags = kColumnState;
+    const std::wstring description = LoadText(column.descriptionId);
+    const size_t length = std::min(description.size(), std::size(info.wszDescription) - 1);
+    std::wmemcpy(info.wszDescription, description.data(), length);
+    info.wszDescription[length] = L'\0';
+}
+
+}  // namespace trovelle

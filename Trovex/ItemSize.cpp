@@ -1,0 +1,78 @@
+#include "ItemSize.h"
+
+#include <windows.h>
+
+#include "FolderSize.h"
+#include "Settings.h"
+#include "UniqueHandle.h"
+
+namespace trovelle {
+namespace {
+
+uint64_t Combine(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
+
+// A failed server creation shows the HRESULT itself (sign-extended like every code here).
+uint64_t ErrorCodeOf(HRESULT hr) { return static_cast<uint64_t>(static_cast<int64_t>(hr)); }
+
+bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings, uint64_t& size,
+                 uint64_t& error) {
+    if (!IsFlagOn(settings.enableCache)) {
+        size = LocalFolderSum(folder);
+        return true;
+    }
+    const HRESULT hr = CachedFolderSize(folder, size);
+    if (FAILED(hr)) {
+        error = ErrorCodeOf(hr);
+        return false;
+    }
+    return true;
+}
+
+bool FileLength(const std::wstring& path, uint64_t& size, uint64_t& error) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
+        return true;
+    }
+    WIN32_FIND_DATAW found;
+    const UniqueFindHandle find(::FindFirstFileW(path.c_str(), &found));
+    if (!find) {
+        error = ::GetLastError();
+        return false;
+    }
+    size = Combine(found.nFileSizeHigh, found.nFileSizeLow);
+    return true;
+}
+
+}  // namespace
+
+std::wstring ParentPath(const std::wstring& path) {
+    const size_t cut = path.rfind(L'\\');
+    return cut == std::wstring::npos ? path : path.substr(0, cut);
+}
+
+ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantParent,
+                           const ColumnSettings& settings) {
+    ItemSizeResult result;
+    uint64_t error = 0;
+    bool measured = false;
+    if (isFolder) {
+        if (settings.viewStyle == kFilesOnly) return result;
+        measured = FolderTotal(path, settings, result.size, error);
+    } else {
+        if (settings.viewStyle == kFoldersOnly) return result;
+        measured = FileLength(path, result.size, error);
+    }
+    if (!measured) {
+        result.size = error;
+        return result;
+    }
+    if (wantParent && !FolderTotal(ParentPath(path), settings, result.parentSize, error)) {
+        result.size = error;
+        return result;
+    }
+    result.succeeded = true;
+    return result;
+}
+
+}  // namespace trovelle

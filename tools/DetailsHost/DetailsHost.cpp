@@ -1,0 +1,89 @@
+// Lists a folder the way Explorer's Details view did, with every registered column handler:
+//   DetailsHost [--tsv] [--columns] [--item PATH]... [FOLDER]
+// --tsv prints machine-readable cells, --columns the handlers' column descriptions, --item asks
+// for one path (which need not exist; a missing one is handed over as a plain file).
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ColumnHandlers.h"
+#include "ComApartment.h"
+#include "ConsoleOutput.h"
+#include "DetailsTable.h"
+#include "FolderItems.h"
+#include "UniqueHandle.h"
+
+namespace {
+
+using trovelle::ComApartment;
+using trovelle::UniqueKernelHandle;
+using namespace trovelle::host;
+
+struct Request {
+    std::wstring folder = L"D:\\Sample";
+    std::vector<std::wstring> items;
+    bool tabSeparated = false;
+    bool columnInfo = false;
+    int exitCode = 0;
+};
+
+std::vector<ListedItem> ExplicitItems(const std::vector<std::wstring>& paths) {
+    std::vector<ListedItem> items(paths.size());  // sized once: pwszExt points into each item
+    for (size_t i = 0; i < paths.size(); ++i) {
+        DWORD attributes = ::GetFileAttributesW(paths[i].c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) attributes = FILE_ATTRIBUTE_NORMAL;
+        items[i].name = paths[i];
+        FillColumnData(items[i], paths[i], attributes);
+    }
+    return items;
+}
+
+// Explorer fills slow columns on a background thread with its own apartment; so does the host.
+DWORD WINAPI FillDetails(void* parameter) {
+    Request& request = *static_cast<Request*>(parameter);
+    const ComApartment apartment;
+    if (!apartment) {
+        request.exitCode = 3;
+        return 0;
+    }
+    ColumnSet set = LoadColumns(request.folder);
+    if (request.columnInfo) {
+        WriteOutput(FormatColumnInfo(set));
+        return 0;
+    }
+    bool listed = true;
+    const std::vector<ListedItem> items =
+        request.items.empty() ? ListFolder(request.folder, listed) : ExplicitItems(request.items);
+    if (!listed) {
+        WriteOutput(L"Cannot list " + request.folder + L"\n");
+        request.exitCode = 2;
+        return 0;
+    }
+    const CellRows cells = FillCells(set, items);
+    WriteOutput(request.tabSeparated ? FormatTabSeparated(set, items, cells)
+                                     : FormatTable(set, items, cells));
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Request request;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring argument = argv[i];
+        if (argument == L"--tsv") {
+            request.tabSeparated = true;
+        } else if (argument == L"--columns") {
+            request.columnInfo = true;
+        } else if (argument == L"--item" && i + 1 < argc) {
+            request.items.push_back(argv[++i]);
+        } else {
+            request.folder = argument;
+        }
+    }
+    UniqueKernelHandle worker(::CreateThread(nullptr, 0, FillDetails, &request, 0, nullptr));
+    if (!worker) return 3;
+    ::WaitForSingleObject(worker.Get(), INFINITE);
+    return request.exitCode;
+}

@@ -77,7 +77,9 @@ HRESULT RegisterTrovex() {
 HRESULT UnregisterTrovex() {
     const SystemLocaleScope locale;
     const HRESULT entries = UnregisterEntries(kEntries, ModuleSubstitutions());
-    const HRESULT library = UnregisterModuleTypeLib();
+    // A type library that is no longer registered is nothing left to remove.
+    HRESULT library = UnregisterModuleTypeLib();
+    if (library == E_INVALIDARG || library == TYPE_E_REGISTRYACCESS) library = S_OK;
     return FAILED(entries) ? entries : library;
 }
 

@@ -1,0 +1,199 @@
+// Cells of the three columns through the registered handler, created in-process as Explorer did.
+#include "ColumnFixture.h"
+
+#include <memory>
+#include <vector>
+
+#include "UniqueHandle.h"
+
+namespace trovelle::test {
+namespace {
+
+constexpr DWORD kSize = 1, kSort = 2, kPercent = 3;
+const std::wstring kBullets12(12, L'\u2022');
+
+class Cells : public ColumnFixture {};
+
+TEST_F(Cells, DefaultSettingsShowKilobytesWithoutDecimals) {
+    EXPECT_CELL(File(kSize, At(L"\\zero.txt")), L"0 KB");
+    EXPECT_CELL(File(kSort, At(L"\\zero.txt")), L"0");
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1 206 KB");  // 1205.63 KB
+    EXPECT_CELL(File(kSort, At(L"\\big.bin")), L"1234567");
+    StoreInteger(L"EnableCache", 0);  // the cache server has tests of its own
+    EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), kBullets12 + L" 25.00 %");
+}
+
+TEST_F(Cells, SettingsAreRereadForEveryCellAndKeptWhenUnreadable) {
+    StoreInteger(L"ViewMetric", 1);
+    StoreInteger(L"DecimalDigits", 2);
+    StoreCharacter(L"Separator", L'.');
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1.205.63 KB");
+    StoreInteger(L"ViewMetric", 0);
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1.234.567");
+    // A value that can no longer be read leaves this object's last reading in place...
+    StoreRaw(L"ViewMetric", REG_BINARY, "123456789", 9);
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1.234.567");
+    // ... while a new object starts from the default unit, KB.
+    handler_ = CreateHandler();
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1.205.63 KB");
+    // A missing key keeps the last reading as well.
+    ClearSettings();
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1.205.63 KB");
+}
+
+TEST_F(Cells, ViewStylesDecideWhichItemsGetCells) {
+    StoreInteger(L"EnableCache", 0);
+    struct Case { int64_t style; bool files; bool folders; } const cases[] = {
+        {0, true, true}, {1, true, false}, {2, false, true}, {3, false, false},
+        {-1, true, true}, {4, true, true}, {INT64_MAX, true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        StoreInteger(L"ViewStyle", c.style);
+        for (DWORD pid : {kSize, kSort, kPercent}) {
+            EXPECT_EQ(File(pid, At(L"\\half.bin")).result, c.files ? S_OK : S_FALSE) << pid;
+            EXPECT_EQ(Folder(pid, At(L"\\Tree")).result, c.folders ? S_OK : S_FALSE) << pid;
+        }
+    }
+}
+
+TEST_F(Cells, LocalSumCountsHiddenFilesWhenTheCacheIsNotExactlyOne) {
+    for (int64_t enable : {0, 2, -1}) {
+        SCOPED_TRACE(enable);
+        StoreInteger(L"EnableCache", enable);
+        EXPECT_CELL(Folder(kSort, At(L"\\Tree")), std::to_wstring(kTreeTotal));
+        EXPECT_CELL(Folder(kSize, At(L"\\Empty")), L"0 KB");
+        // 3500 of the drive folder's total: the parent is measured too.
+        const CellAnswer percent = Folder(kPercent, At(L"\\Tree"));
+        EXPECT_EQ(percent.result, S_OK);
+        EXPECT_NE(percent.text.find(L" %"), std::wstring::npos);
+    }
+}
+
+TEST_F(Cells, PercentAgainstTheParentFolder) {
+    StoreInteger(L"EnableCache", 0);
+    EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), kBullets12 + L" 25.00 %");
+    StoreInteger(L"PB_Style", 1);
+    EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), L" 25.00 %");
+    StoreInteger(L"PB_Style", 2);
+    EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), kBullets12);
+    StoreInteger(L"PB_Style", 0);
+    StoreCharacter(L"PB_Symbol", L'|');
+    EXPECT_CELL(File(kPercent, At(L"\\Pct\\rest.bin")), std::wstring(37, L'|') + L" 75.00 %");
+    StoreCharacter(L"PB_Symbol", L'\0');
+    EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), L" 25.00 %");
+    // A parent of 0 bytes gives an empty text, not an empty cell.
+    EXPECT_CELL(File(kPercent, At(L"\\Zero\\only.txt")), L"");
+}
+
+TEST_F(Cells, AVanishedFileShowsItsWin32Error) {
+    const std::wstring gone = At(L"\\vanished.txt");
+    EXPECT_CELL(File(kSize, gone), L"Error code: 0x2");
+    EXPECT_CELL(File(kSort, gone), L"Error code: 0x2");
+    EXPECT_EMPTY_CELL(File(kPercent, gone));
+    EXPECT_CELL(File(kSize, At(L"\\NoSuchFolder\\x.txt")), L"Error code: 0x3");
+}
+
+TEST_F(Cells, ARemovableDriveFolderIsMeasuredWhole) {
+    StoreInteger(L"EnableCache", 0);
+    EXPECT_CELL(Folder(kSort, std::wstring(kRemovableRoot) + L"\\Tree"), std::to_wstring(kTreeTotal));
+    EXPECT_CELL(File(kSize, std::wstring(kRemovableRoot) + L"\\half.bin"), L"2 KB");
+}
+
+// The cache server: when it is registered its answers must equal the local sum; the error text
+// for an unregistered server is checked by hiding its registration for the length of the test.
+class CacheServer : public ColumnFixture {
+protected:
+    static bool ServerRegistered() {
+        wchar_t path[MAX_PATH];
+        LONG size = sizeof(path);
+        return ::RegQueryValueW(HKEY_CLASSES_ROOT,
+                                L"CLSID\\{D4999363-6EB5-4ABB-92C2-B930B324E2C0}\\LocalServer32",
+                                path, &size) == ERROR_SUCCESS;
+    }
+};
+
+TEST_F(CacheServer, FolderSizesFromTheServerMatchTheLocalSum) {
+    if (!ServerRegistered()) GTEST_SKIP() << "TrovexCache.exe is not installed";
+    StoreInteger(L"EnableCache", 1);
+    EXPECT_CELL(Folder(kSort, At(L"\\Tree")), std::to_wstring(kTreeTotal));
+    EXPECT_CELL(Folder(kSize, At(L"\\Empty")), L"0 KB");
+    EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), kBullets12 + L" 25.00 %");
+    EXPECT_CELL(Folder(kSort, std::wstring(kRemovableRoot) + L"\\Tree"), std::to_wstring(kTreeTotal));
+}
+
+// Takes the server's LocalServer32 key away and puts every value of it back afterwards.
+class HiddenServer {
+public:
+    HiddenServer() {
+        UniqueRegistryKey key;
+        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
+        for (DWORD index = 0;; ++index) {
+            Value value;
+            wchar_t name[256];
+            DWORD nameLength = 256;
+            BYTE data[2048];
+            DWORD dataLength = sizeof(data);
+            if (::RegEnumValueW(key.Get(), index, name, &nameLength, nullptr, &value.type, data,
+                                &dataLength) != ERROR_SUCCESS) {
+                break;
+            }
+            value.name.assign(name, nameLength);
+            value.data.assign(data, data + dataLength);
+            values_.push_back(std::move(value));
+        }
+        key.Reset();
+        hidden_ = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kKey) == ERROR_SUCCESS &&
+                  ::RegDeleteKeyW(HKEY_CLASSES_ROOT, kKey) == ERROR_SUCCESS;
+    }
+    ~HiddenServer() {
+        if (!hidden_) return;
+        UniqueRegistryKey key;
+        ::RegCreateKeyExW(HKEY_CLASSES_ROOT, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          key.Put(), nullptr);
+        for (const Value& value : values_) {
+            ::RegSetValueExW(key.Get(), value.name.empty() ? nullptr : value.name.c_str(), 0,
+                             value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+        }
+    }
+    bool Hidden() const { return hidden_; }
+
+private:
+    static constexpr wchar_t kKey[] =
+        L"CLSID\\{D4999363-6EB5-4ABB-92C2-B930B324E2C0}\\LocalServer32";
+    struct Value {
+        std::wstring name;
+        DWORD type = 0;
+        std::vector<BYTE> data;
+    };
+    std::vector<Value> values_;
+    bool hidden_ = false;
+};
+
+TEST_F(CacheServer, AnUnregisteredServerShowsTheFailingHresult) {
+    std::unique_ptr<HiddenServer> hidden;
+    if (ServerRegistered()) {
+        hidden = std::make_unique<HiddenServer>();
+        ASSERT_TRUE(hidden->Hidden());
+    }
+    // A server that is still running answers through its class object even when hidden; the
+    // cell must show whatever creation failure COM reports, itself and not a neighbour of it.
+    Microsoft::WRL::ComPtr<IUnknown> server;
+    const CLSID cacheClass = {0xd4999363, 0x6eb5, 0x4abb,
+                              {0x92, 0xc2, 0xb9, 0x30, 0xb3, 0x24, 0xe2, 0xc0}};
+    const IID cacheInterface = {0x70104d6a, 0xbe75, 0x4ef0,
+                                {0xac, 0xe9, 0xd8, 0x05, 0xff, 0xa1, 0x21, 0x95}};
+    const HRESULT hr = ::CoCreateInstance(cacheClass, nullptr, CLSCTX_LOCAL_SERVER,
+                                          cacheInterface, &server);
+    if (SUCCEEDED(hr)) GTEST_SKIP() << "the running server still answers";
+    wchar_t expected[40];
+    swprintf(expected, 40, L"Error code: 0x%X", static_cast<unsigned>(hr));
+    StoreInteger(L"EnableCache", 1);
+    EXPECT_CELL(Folder(kSize, At(L"\\Tree")), expected);
+    EXPECT_CELL(Folder(kSort, At(L"\\Tree")), expected);
+    EXPECT_EMPTY_CELL(Folder(kPercent, At(L"\\Tree")));
+    EXPECT_EMPTY_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")));
+    EXPECT_CELL(File(kSize, At(L"\\half.bin")), L"2 KB");  // files never ask the server
+}
+
+}  // namespace
+}  // namespace trovelle::test

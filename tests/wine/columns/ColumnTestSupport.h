@@ -1,0 +1,52 @@
+// Shared helpers of the column handler tests: the installed handler, settings, files, the host.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace trovelle::test {
+
+inline constexpr wchar_t kInstallDir[] = L"C:\\Program Files\\Trovelle Pro";
+inline constexpr wchar_t kTrovexClsid[] = L"{40D66076-62FE-4B57-8667-DB802925FBB6}";
+inline const CLSID kTrovexFolderSize = {0x40d66076, 0x62fe, 0x4b57,
+                                        {0x86, 0x67, 0xdb, 0x80, 0x29, 0x25, 0xfb, 0xb6}};
+
+std::wstring TrovexPath();
+std::wstring HostPath();
+
+// Settings values written as the settings program writes them, or with any bytes and type.
+void ClearSettings();
+void StoreInteger(const wchar_t* name, int64_t value);
+void StoreCharacter(const wchar_t* name, wchar_t value);
+void StoreText(const wchar_t* name, const std::wstring& text);
+void StoreRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes);
+
+void WriteFileOfSize(const std::wstring& path, uint64_t size);
+void RemoveTree(const std::wstring& path);
+
+Microsoft::WRL::ComPtr<IColumnProvider> CreateHandler();
+
+// One cell straight from the handler: nullopt-like "-" for S_FALSE, "=" + text for S_OK.
+struct CellAnswer {
+    HRESULT result = E_FAIL;
+    std::wstring text;
+};
+CellAnswer AskCell(IColumnProvider& handler, DWORD pid, const std::wstring& path,
+                   DWORD attributes);
+
+// Runs the host with `arguments` and returns its output (UTF-8 decoded) and exit code.
+struct HostRun {
+    DWORD exitCode = ~0u;
+    std::wstring output;
+};
+HostRun RunHost(const std::wstring& arguments);
+
+// The host's --tsv table as rows of fields; row 0 holds the titles.
+std::vector<std::vector<std::wstring>> ParseTable(const std::wstring& output);
+
+}  // namespace trovelle::test

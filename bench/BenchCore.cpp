@@ -1,0 +1,428 @@
+// Prints the portable core's performance figures, each next to a baseline measured in the same
+// run, so that the numbers mean the same on a slow or a fast machine. This is a measuring
+// program, not a test: no time makes it fail. It exits non-zero only when an answer is wrong.
+//
+//   bench_core [--dir PARENT] [--keep] [--rounds N]
+//
+// The file tree is generated in a new folder under PARENT (default /tmp) and removed at the
+// end unless --keep is given.
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "FolderCache.h"
+#include "FolderIndex.h"
+#include "PosixDirectoryLister.h"
+
+namespace {
+
+using namespace trovelle;
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool g_wrongAnswer = false;
+
+void Check(bool ok, const char* what) {
+    if (!ok) {
+        std::printf("   WRONG ANSWER: %s\n", what);
+        g_wrongAnswer = true;
+    }
+}
+
+class MutexLock : public Lock {
+public:
+    void Acquire() override { mutex_.lock(); }
+    void Release() override { mutex_.unlock(); }
+
+private:
+    std::mutex mutex_;
+};
+
+class FixedDrives : public DriveTypeQuery {
+public:
+    DriveType TypeOfRoot(char16_t) override { return DriveType::Fixed; }
+};
+
+// Counts listings, which is what the change figure is about.
+class CountingLister : public DirectoryLister {
+public:
+    bool List(const Path& folder, std::vector<DirectoryEntry>& entries) override {
+        ++listings;
+        return inner_.List(folder, entries);
+    }
+    bool Identify(const Path& folder, FolderIdentity& identity) override {
+        return inner_.Identify(folder, identity);
+    }
+    int listings = 0;
+
+private:
+    PosixDirectoryLister inner_;
+};
+
+// ---- The generated file tree ---------------------------------------------------------------
+
+// Folder i (0 is the root) lies under folder (i - 1) / 5: 10,000 folders then reach depth 6,
+// which the change figure needs. Every folder holds 10 files, 100,000 in all.
+constexpr int kTreeFolders = 10000;
+constexpr int kTreeFanOut = 5;
+constexpr int kFilesPerFolder = 10;
+
+struct FileTree {
+    std::string root;
+    std::vector<std::string> folders;  // native paths, by folder number
+    std::vector<int> depths;
+    uint64_t fileBytes = 0;
+};
+
+// Spread over a few orders of magnitude like real files. The files are sparse: listing and
+// sizing them costs the same, and creating 100,000 of them stays quick.
+uint64_t FileSize(int folder, int file) {
+    const uint64_t mix = static_cast<uint64_t>(folder) * 2654435761u + file * 40503u;
+    return (mix % 7 == 0) ? mix % 3000000 : mix % 40000;
+}
+
+std::string FilePath(const FileTree& tree, int folder, int file) {
+    return tree.folders[folder] + "/file-" + std::to_string(file) + ".dat";
+}
+
+bool SetFileLength(const std::string& path, uint64_t size, bool create) {
+    const int fd = open(path.c_str(), O_WRONLY | (create ? O_CREAT | O_EXCL : 0), 0644);
+    if (fd < 0) return false;
+    const bool ok = ftruncate(fd, static_cast<off_t>(size)) == 0;
+    close(fd);
+    return ok;
+}
+
+bool GenerateTree(const std::string& parent, FileTree& tree) {
+    std::string pattern = parent + "/trovelle-bench-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return false;
+    tree.root = pattern;
+    tree.folders.assign(1, tree.root);
+    tree.depths.assign(1, 0);
+    for (int i = 1; i < kTreeFolders; ++i) {
+        const int up = (i - 1) / kTreeFanOut;
+        tree.folders.push_back(tree.folders[up] + "/folder-" + std::to_string(i));
+        tree.depths.push_back(tree.depths[up] + 1);
+        if (mkdir(tree.folders.back().c_str(), 0755) != 0) return false;
+    }
+    for (int folder = 0; folder < kTreeFolders; ++folder) {
+        for (int file = 0; file < kFilesPerFolder; ++file) {
+            const uint64_t size = FileSize(folder, file);
+            if (!SetFileLength(FilePath(tree, folder, file), size, true)) return false;
+            tree.fileBytes += size;
+        }
+    }
+    return true;
+}
+
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Wall time of the whole `du -sb` process, start-up included, as a user would see it.
+double TimeDu(const std::string& root, uint64_t& duBytes) {
+    const std::string command = "du -sb " + ShellQuoted(root);
+    const auto start = Clock::now();
+    FILE* pipe = popen(command.c_str(), "r");
+    unsigned long long bytes = 0;
+    if (pipe == nullptr || std::fscanf(pipe, "%llu", &bytes) != 1) bytes = 0;
+    if (pipe != nullptr) pclose(pipe);
+    const double ms = MillisecondsSince(start);
+    duBytes = bytes;
+    return ms;
+}
+
+std::string FileSystemType(const std::string& path) {
+    FILE* pipe = popen(("stat -f -c %T " + ShellQuoted(path)).c_str(), "r");
+    char text[64] = "unknown";
+    if (pipe != nullptr) {
+        if (std::fgets(text, sizeof text, pipe) != nullptr) text[std::strcspn(text, "\n")] = '\0';
+        pclose(pipe);
+    }
+    return text;
+}
+
+// ---- Figures 1, 2 and 5: the file tree -----------------------------------------------------
+
+// Returns the cold time of one ScanFolder per folder, the baseline of the warm figure.
+double ColdScanFigure(const FileTree& tree, int rounds, PosixDirectoryLister& lister,
+                      FixedDrives& drives, MutexLock& lock, std::unique_ptr<FolderCache>& kept) {
+    const Path root = FromNativePath(tree.root);
+    uint64_t duBytes = 0;
+    TimeDu(tree.root, duBytes);  // only warms the caches; see the note printed below
+    std::vector<double> duTimes, scanTimes;
+    for (int round = 0; round < rounds; ++round) {
+        duTimes.push_back(TimeDu(tree.root, duBytes));
+        auto cache = std::make_unique<FolderCache>(lister, drives, lock);
+        const auto start = Clock::now();
+        const uint64_t total = cache->ScanFolder(root);
+        scanTimes.push_back(MillisecondsSince(start));
+        Check(total == tree.fileBytes, "cold ScanFolder total differs from the generated bytes");
+        Check(cache->CachedFolderCount() == static_cast<size_t>(kTreeFolders),
+              "cold ScanFolder did not cache every folder");
+        kept = std::move(cache);
+    }
+    const double du = Median(duTimes);
+    const double scan = Median(scanTimes);
+    std::printf("1. Cold ScanFolder, %d files in %d folders, PosixDirectoryLister, vs du -sb\n",
+                kTreeFolders * kFilesPerFolder, kTreeFolders);
+    std::printf("   tree: %s (%s)\n", tree.root.c_str(), FileSystemType(tree.root).c_str());
+    std::printf("   the page cache cannot be dropped here, so du ran once first to warm it; both\n"
+                "   are then timed from that same warm state (median of %d alternating rounds;\n"
+                "   du's time includes starting the process)\n", rounds);
+    std::printf("   du -sb:      %8.1f ms  (reports %llu bytes, folders' own sizes included)\n", du,
+                static_cast<unsigned long long>(duBytes));
+    std::printf("   ScanFolder:  %8.1f ms  (reports %llu bytes of files)\n", scan,
+                static_cast<unsigned long long>(tree.fileBytes));
+    std::printf("   ratio ScanFolder / du: %.2fx   (target <= 1.00x)\n\n", scan / du);
+    return scan / kTreeFolders;
+}
+
+void WarmScanFigure(const FileTree& tree, FolderCache& cache, double coldMsPerFolder) {
+    std::vector<Path> paths;
+    for (const std::string& folder : tree.folders) paths.push_back(FromNativePath(folder));
+    constexpr int kPasses = 20;
+    uint64_t sum = 0;
+    const auto start = Clock::now();
+    for (int pass = 0; pass < kPasses; ++pass) {
+        for (const Path& path : paths) sum += cache.ScanFolder(path);
+    }
+    const double ms = MillisecondsSince(start);
+    const double answers = static_cast<double>(kPasses) * paths.size();
+    const double ns = ms * 1e6 / answers;
+    Check(cache.ScanFolder(paths[0]) == tree.fileBytes, "warm root total changed");
+    Check(sum != 0, "warm answers were all zero");
+    std::printf("2. Warm ScanFolder of every folder (%d passes over %zu folders)\n", kPasses,
+                paths.size());
+    std::printf("   %.0f ns per answer; a cold scan costs %.0f ns per folder\n", ns,
+                coldMsPerFolder * 1e6);
+    std::printf("   ratio warm answer / cold cost per folder: %.4fx\n\n", ns / (coldMsPerFolder * 1e6));
+}
+
+void ChangeFigure(FileTree& tree, FixedDrives& drives, MutexLock& lock) {
+    CountingLister lister;
+    FolderCache cache(lister, drives, lock);
+    const Path root = FromNativePath(tree.root);
+    Check(cache.ScanFolder(root) == tree.fileBytes, "initial scan total");
+    std::printf("5. Folders listed by the next request for the root after one file change in a\n"
+                "   folder at depth d (the root is depth 0), applied as kActionModified\n");
+    for (int depth = 1; depth <= 6; ++depth) {
+        const int folder = static_cast<int>(
+            std::find(tree.depths.begin(), tree.depths.end(), depth) - tree.depths.begin());
+        if (folder == kTreeFolders) continue;
+        // The file really changes, so the new total can be checked, not only the listing count.
+        const std::string file = FilePath(tree, folder, 0);
+        struct stat info {};
+        Check(stat(file.c_str(), &info) == 0, "the changed file is missing");
+        const uint64_t grown = static_cast<uint64_t>(info.st_size) + 1000 + depth;
+        Check(SetFileLength(file, grown, false), "could not change the file");
+        tree.fileBytes += grown - static_cast<uint64_t>(info.st_size);
+        cache.ApplyChange(kActionModified, FromNativePath(file));
+        lister.listings = 0;
+        const uint64_t total = cache.ScanFolder(root);
+        Check(total == tree.fileBytes, "root total after the change");
+        std::printf("   d=%d: %d folders listed, expected %d  (ratio %.2f)%s\n", depth,
+                    lister.listings, depth + 1, lister.listings / double(depth + 1),
+                    total == tree.fileBytes ? "" : "  total WRONG");
+        Check(lister.listings == depth + 1, "listing count after one change");
+    }
+    std::printf("\n");
+}
+
+// ---- Figures 3 and 4: a synthetic index of 1,000,000 folders -------------------------------
+
+constexpr size_t kIndexFolders = 1000000;
+constexpr size_t kProjectFolders = 10001;  // a project folder and its 10,000 descendants
+constexpr size_t kProjectFanOut = 10;
+
+// Names of realistic length, picked deterministically so that a removed project can be put back
+// with the very same keys.
+const char* const kWords[] = {"src",     "assets",  "build",   "photos",        "node_modules",
+                              "release", "include", "tests",   "images",        "backup",
+                              "archive", "drafts",  "vendor",  "2019-holidays", "invoices",
+                              "scans"};
+
+void AppendName(std::u16string& key, size_t project, size_t local) {
+    const char* word = kWords[(project * 31 + local * 2654435761u) % std::size(kWords)];
+    key.push_back(u'\\');
+    for (const char* c = word; *c != '\0'; ++c) key.push_back(static_cast<char16_t>(*c));
+    key.push_back(static_cast<char16_t>(u'0' + (local - 1) % kProjectFanOut));
+}
+
+// Adds one project below the root: local folder j > 0 lies under local folder (j - 1) / 10,
+// so folder 0 has exactly `folders - 1` descendants, four levels deep. `nodes` and `key` are
+// reserved by the caller, so that only the index allocates here. Returns the key units added.
+size_t AddProject(FolderIndex& index, FolderNode& root, size_t project, size_t folders,
+                  std::vector<FolderNode*>& nodes, std::u16string& key) {
+    size_t units = 0;
+    for (size_t local = 0; local < folders; ++local) {
+        FolderNode& parent = local == 0 ? root : *nodes[(local - 1) / kProjectFanOut];
+        key.assign(parent.Key());
+        if (local == 0) {
+            key.append(u"\\project-");
+            for (char c : std::to_string(project)) key.push_back(static_cast<char16_t>(c));
+        } else {
+            AppendName(key, project, local);
+        }
+        nodes[local] = index.FindOrCreate(key, &parent);
+        units += key.size();
+    }
+    return units;
+}
+
+size_t AllocatedBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;  // arena chunks in use plus mmapped blocks
+}
+
+void IndexFigures() {
+    std::vector<FolderNode*> nodes(kProjectFolders);
+    std::u16string key;
+    key.reserve(1024);
+    const std::u16string rootKey = u"c:\\users\\alex\\documents";
+
+    const size_t before = AllocatedBytes();
+    auto index = std::make_unique<FolderIndex>();
+    FolderNode* root = index->FindOrCreate(rootKey, nullptr);
+    size_t units = rootKey.size();
+    size_t projects = 0;
+    for (size_t added = 1; added < kIndexFolders; added += kProjectFolders, ++projects) {
+        units += AddProject(*index, *root, projects,
+                            std::min(kProjectFolders, kIndexFolders - added), nodes, key);
+    }
+    const size_t after = AllocatedBytes();
+    const size_t count = index->Count();
+    Check(count == kIndexFolders, "synthetic index size");
+
+    const double perFolder = double(after - before) / count;
+    const double keyLength = double(units) / count;
+    std::printf("3. Memory per cached folder, %zu folders in the FolderIndex (mallinfo2 delta)\n",
+                count);
+    std::printf("   %.1f bytes per folder; average key length L = %.1f units (2L = %.1f bytes)\n",
+                perFolder, keyLength, 2 * keyLength);
+    std::printf("   ratio bytes / 2L: %.2fx;  overhead beyond the key: %.1f bytes"
+                "   (target <= 2L + 128 = %.1f bytes)\n\n",
+                perFolder / (2 * keyLength), perFolder - 2 * keyLength, 2 * keyLength + 128);
+
+    // Baseline: one full pass over the index, the cost a removal must not come near.
+    std::vector<double> passTimes;
+    uint64_t visited = 0;
+    for (int pass = 0; pass < 3; ++pass) {
+        const auto start = Clock::now();
+        index->ForEach([&](const FolderNode& node) { visited += node.keyLength; });
+        passTimes.push_back(MillisecondsSince(start));
+    }
+    Check(visited == 3 * units, "ForEach visited every key once");
+
+    // Removes a whole project and puts it back each round, so every removal starts from
+    // 1,000,000 folders.
+    std::vector<double> removeTimes;
+    for (size_t project = 0; project < 5; ++project) {
+        key.assign(rootKey).append(u"\\project-");
+        for (char c : std::to_string(project)) key.push_back(static_cast<char16_t>(c));
+        FolderNode* doomed = index->Find(key);
+        Check(doomed != nullptr, "project folder in the index");
+        if (doomed == nullptr) return;
+        const auto start = Clock::now();
+        index->RemoveFolder(*doomed);
+        removeTimes.push_back(MillisecondsSince(start));
+        Check(index->Count() == kIndexFolders - kProjectFolders, "removal left descendants");
+        Check(index->Find(key) == nullptr, "removed folder still found");
+        AddProject(*index, *root, project, kProjectFolders, nodes, key);
+        Check(index->Count() == kIndexFolders, "project put back");
+    }
+    const double pass = Median(passTimes);
+    const double removal = Median(removeTimes);
+    std::printf("4. RemoveFolder of a folder with %zu cached descendants from %zu folders\n",
+                kProjectFolders - 1, kIndexFolders);
+    std::printf("   %.2f ms (median of %zu, worst %.2f ms)   (target <= 50 ms)\n", removal,
+                removeTimes.size(), *std::max_element(removeTimes.begin(), removeTimes.end()));
+    std::printf("   one ForEach pass over the index: %.2f ms\n", pass);
+    std::printf("   ratio removal / full pass: %.3fx\n\n", removal / pass);
+}
+
+struct Options {
+    std::string parent = "/tmp";
+    bool keep = false;
+    int rounds = 5;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--dir" && i + 1 < argc) {
+            options.parent = argv[++i];
+        } else if (arg == "--keep") {
+            options.keep = true;
+        } else if (arg == "--rounds" && i + 1 < argc) {
+            options.rounds = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::fprintf(stderr, "usage: %s [--dir PARENT] [--keep] [--rounds N]\n", argv[0]);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) return 2;
+
+    const auto started = Clock::now();
+    FileTree tree;
+    const auto generating = Clock::now();
+    if (!GenerateTree(options.parent, tree)) {
+        std::fprintf(stderr, "cannot generate the tree under %s: %s\n", options.parent.c_str(),
+                     std::strerror(errno));
+        if (!tree.root.empty()) std::filesystem::remove_all(tree.root);
+        return 2;
+    }
+    std::printf("Generated %d folders and %d files in %.1f s\n\n", kTreeFolders,
+                kTreeFolders * kFilesPerFolder, MillisecondsSince(generating) / 1000);
+
+    PosixDirectoryLister lister;
+    FixedDrives drives;
+    MutexLock lock;
+    {
+        std::unique_ptr<FolderCache> warmCache;
+        const double coldPerFolder =
+            ColdScanFigure(tree, options.rounds, lister, drives, lock, warmCache);
+        WarmScanFigure(tree, *warmCache, coldPerFolder);
+    }
+    IndexFigures();
+    ChangeFigure(tree, drives, lock);
+
+    if (options.keep) {
+        std::printf("Tree kept at %s\n", tree.root.c_str());
+    } else {
+        std::filesystem::remove_all(tree.root);
+    }
+    std::printf("Whole run: %.1f s\n", MillisecondsSince(started) / 1000);
+    return g_wrongAnswer ? 1 : 0;
+}

@@ -4,12 +4,12 @@ NATIVE     := $(BUILD)/native
 WINDOWS    := $(BUILD)/win
 JOBS       ?= 2
 
-.PHONY: run test deps build native windows prefix clean
+.PHONY: run test deps build native windows prefix install clean
 
-run: build prefix
+run: build prefix install
 	scripts/run-demo.sh $(FOLDER)
 
-test: build prefix
+test: build prefix install
 	cd $(NATIVE) && ctest --output-on-failure -j$(JOBS)
 
 deps:
@@ -31,3 +31,6 @@ prefix: deps
 
 clean:
 	rm -rf $(BUILD)
+
+install: prefix
+	scripts/install.sh

@@ -7,6 +7,7 @@ WIN_BUILD=$TROVELLE_BUILD/win
 folder="$WINEPREFIX/drive_c/Program Files/Trovelle Pro"
 install_dir='C:\Program Files\Trovelle Pro'
 mkdir -p "$folder/Tools"
+cd "$WINEPREFIX/drive_c"  # a working directory Wine can map
 
 # A running cache server would keep its old program file busy.
 wineserver -k >/dev/null 2>&1 || true
@@ -25,4 +26,10 @@ for tool in DetailsHost CacheClient; do
     if [ -f "$WIN_BUILD/tools/$tool.exe" ]; then
         cp "$WIN_BUILD/tools/$tool.exe" "$folder/Tools/"
     fi
+done
+
+# The Windows-side test programs run from the prefix too (see tests/wine/CMakeLists.txt).
+mkdir -p "$folder/Tests"
+for test in "$WIN_BUILD"/tests/wine/wine_*_tests.exe; do
+    [ -f "$test" ] && cp -f "$test" "$folder/Tests/"
 done

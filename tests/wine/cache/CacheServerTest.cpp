@@ -1,0 +1,340 @@
+// The cache server through real COM from this separate client process, as the other
+// deliverables use it. COM starts the installed TrovexCache.exe on first use.
+#include <windows.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "CriticalSection.h"
+#include "FolderCache.h"
+#include "SettingsStore.h"
+#include "TrovexCache.h"
+#include "UniqueHandle.h"
+#include "WideText.h"
+#include "Win32FileSystem.h"
+
+namespace trovelle {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using namespace std::chrono_literals;
+
+const wchar_t kServerPath[] = L"C:\\Program Files\\Trovelle Pro\\TrovexCache.exe";
+const wchar_t kInstanceMutex[] = L"TrovexCacheServer.{E46A7DAC-D759-4915-8F32-BD3C55B7B10F}";
+const wchar_t kClsidKey[] = L"CLSID\\{D4999363-6EB5-4ABB-92C2-B930B324E2C0}";
+
+bool ServerRuns() {
+    UniqueKernelHandle mutex(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex));
+    return static_cast<bool>(mutex);
+}
+
+bool KeyExists(const wchar_t* path) {
+    UniqueRegistryKey key;
+    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+UniqueKernelHandle StartServer(const wchar_t* arguments) {
+    std::wstring line = std::wstring(L"\"") + kServerPath + L"\" " + arguments;
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(kServerPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        return UniqueKernelHandle();
+    }
+    ::CloseHandle(process.hThread);
+    return UniqueKernelHandle(process.hProcess);
+}
+
+DWORD RunServer(const wchar_t* arguments) {
+    UniqueKernelHandle process = StartServer(arguments);
+    if (!process) return 0xFFFFFFFF;
+    ::WaitForSingleObject(process.Get(), 60000);
+    DWORD code = 0xFFFFFFFF;
+    ::GetExitCodeProcess(process.Get(), &code);
+    return code;
+}
+
+ComPtr<ITrovelleCache> TryConnect() {
+    ComPtr<ITrovelleCache> cache;
+    ::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&cache));
+    return cache;
+}
+
+ComPtr<ITrovelleCache> Connect() {
+    ComPtr<ITrovelleCache> cache;
+    EXPECT_EQ(::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
+                                 IID_PPV_ARGS(&cache)),
+              S_OK);
+    return cache;
+}
+
+UINT64 SizeOf(ITrovelleCache& cache, const wchar_t* folder) {
+    BSTR path = folder != nullptr ? ::SysAllocString(folder) : nullptr;
+    UINT64 size = ~0ull;
+    EXPECT_EQ(cache.GetFolderSize(path, &size), S_OK);
+    ::SysFreeString(path);
+    return size;
+}
+
+// A fresh sum of the folder, measured in this process without any cache.
+UINT64 FreshSum(const std::wstring& folder) {
+    Win32DirectoryLister lister;
+    Win32DriveTypes drives;
+    CriticalSection lock;
+    return FolderCache(lister, drives, lock).SumFolder(ToCore(folder));
+}
+
+std::string Dump(ITrovelleCache& cache, UINT flags = 0) {
+    BSTR file = ::SysAllocString(L"C:\\trovelle-dump.txt");
+    EXPECT_EQ(cache.SaveDebugInfo(file, flags), S_OK);
+    ::SysFreeString(file);
+    std::ifstream in("C:\\trovelle-dump.txt", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int RecordsOf(const std::string& dump, const std::string& key) {
+    int count = 0;
+    for (size_t at = dump.find(") " + key + "\n"); at != std::string::npos;
+         at = dump.find(") " + key + "\n", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+void WriteFileOfSize(const std::wstring& path, DWORD bytes) {
+    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    ::SetFilePointer(file.Get(), static_cast<LONG>(bytes), nullptr, FILE_BEGIN);
+    ::SetEndOfFile(file.Get());
+}
+
+// Changes arrive asynchronously: the answer must reach the fresh sum within a few seconds.
+::testing::AssertionResult EventuallyFresh(ITrovelleCache& cache, const std::wstring& folder) {
+    UINT64 answer = 0;
+    UINT64 fresh = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        answer = SizeOf(cache, folder.c_str());
+        fresh = FreshSum(folder);
+        if (answer == fresh) return ::testing::AssertionSuccess();
+        std::this_thread::sleep_for(100ms);
+    }
+    return ::testing::AssertionFailure() << "cached " << answer << ", fresh " << fresh;
+}
+
+void StopServer() {
+    if (!ServerRuns()) return;
+    {
+        ComPtr<ITrovelleCache> cache = TryConnect();
+        if (cache) cache->ReleaseServer();
+    }
+    for (int wait = 0; wait < 150 && ServerRuns(); ++wait) std::this_thread::sleep_for(100ms);
+}
+
+class CacheServer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ::CoInitialize(nullptr);
+        // The tests start servers themselves; a drive-wide scan would only slow them down.
+        SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
+    }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+
+    void MakeTree(const std::wstring& root) {
+        ::CreateDirectoryW(root.c_str(), nullptr);
+        ::CreateDirectoryW((root + L"\\Sub").c_str(), nullptr);
+        ::CreateDirectoryW((root + L"\\Sub\\Deep").c_str(), nullptr);
+        WriteFileOfSize(root + L"\\a.txt", 1000);
+        WriteFileOfSize(root + L"\\Sub\\b.txt", 20000);
+        WriteFileOfSize(root + L"\\Sub\\Deep\\c.txt", 300000);
+    }
+};
+
+TEST_F(CacheServer, RegistrationIsWrittenAndRemovedAndASecondInstanceDoesNothing) {
+    StopServer();
+    EXPECT_EQ(RunServer(L"/UnregServer"), 0u);
+    EXPECT_FALSE(KeyExists(kClsidKey));
+    EXPECT_FALSE(KeyExists(L"TrovexCache.TrovelleCache"));
+    EXPECT_FALSE(KeyExists(L"TrovexCache.TrovelleCache.1"));
+    EXPECT_FALSE(KeyExists(L"AppID\\{96B77635-FBA8-464A-BD23-03B7E62F5C9F}"));
+    EXPECT_FALSE(KeyExists(L"AppID\\TrovexCache.EXE"));
+    EXPECT_TRUE(KeyExists(L"AppID")) << "the shared AppID key stays";
+
+    {
+        // Without "-" or "/" the word is no switch: the program serves instead of registering.
+        UniqueKernelHandle serving = StartServer(L"RegServer");
+        ASSERT_TRUE(serving);
+        EXPECT_EQ(::WaitForSingleObject(serving.Get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT));
+        EXPECT_FALSE(KeyExists(kClsidKey));
+        ::TerminateProcess(serving.Get(), 0);
+        ::WaitForSingleObject(serving.Get(), 5000);
+    }
+    EXPECT_EQ(RunServer(L"-regserver"), 0u);
+    for (const wchar_t* key : {kClsidKey, L"TrovexCache.TrovelleCache\\CurVer",
+                               L"TrovexCache.TrovelleCache.1\\CLSID",
+                               L"CLSID\\{D4999363-6EB5-4ABB-92C2-B930B324E2C0}\\Programmable",
+                               L"CLSID\\{D4999363-6EB5-4ABB-92C2-B930B324E2C0}\\LocalServer32",
+                               L"AppID\\TrovexCache.EXE",
+                               L"TypeLib\\{FCB84176-4EBD-4052-8387-0848C287DA79}"}) {
+        EXPECT_TRUE(KeyExists(key)) << "missing " << ToCore(key).size();
+    }
+
+    ComPtr<ITrovelleCache> cache = Connect();  // COM starts the server on first use
+    ASSERT_TRUE(cache);
+    EXPECT_TRUE(ServerRuns());
+    EXPECT_EQ(RunServer(L"/UNREGSERVER"), 0u) << "a second instance exits at once with 0";
+    EXPECT_TRUE(KeyExists(kClsidKey)) << "and unregisters nothing";
+}
+
+TEST_F(CacheServer, SpellingsShareANodeAndOtherDrivesStayOutOfTheIndex) {
+    MakeTree(L"D:\\CacheData");
+    ComPtr<ITrovelleCache> cache = Connect();
+    ASSERT_TRUE(cache);
+    ASSERT_EQ(cache->ResetCache(), S_OK);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"D:\\CacheData"), 321000u);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"d:\\CACHEDATA"), 321000u);
+    std::string dump = Dump(*cache.Get());
+    EXPECT_EQ(RecordsOf(dump, "d:\\cachedata"), 1);
+    EXPECT_EQ(RecordsOf(dump, "d:\\cachedata\\sub\\deep"), 1);
+    EXPECT_NE(dump.find("d:\\cachedata\nPath valid: 1\nHave parent: 0\nSize = 1000 (0)\n"
+                        "Child size = 320000 (0)\n\n"),
+              std::string::npos)
+        << dump;
+
+    ::CreateDirectoryW(L"E:\\CacheData", nullptr);
+    WriteFileOfSize(L"E:\\CacheData\\f", 77);
+    ::CreateDirectoryW(L"N:\\CacheData", nullptr);
+    WriteFileOfSize(L"N:\\CacheData\\f", 88);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"E:\\CacheData"), 77u);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"N:\\CacheData"), 88u);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"R:\\choice"), 2048u);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"\\\\server\\share\\x"), 0u);
+    EXPECT_EQ(Dump(*cache.Get()), dump) << "only fixed drives enter the index";
+}
+
+TEST_F(CacheServer, BadRequestsAnswerZeroAndBadDumpsFalse) {
+    ComPtr<ITrovelleCache> cache = Connect();
+    ASSERT_TRUE(cache);
+    EXPECT_EQ(SizeOf(*cache.Get(), nullptr), 0u);
+    EXPECT_EQ(SizeOf(*cache.Get(), L""), 0u);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"D:\\no such folder"), 0u);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"Q:\\no such drive"), 0u);
+    EXPECT_EQ(SizeOf(*cache.Get(), std::wstring(40000, L'x').c_str()), 0u);
+    EXPECT_EQ(SizeOf(*cache.Get(), (L"D:\\" + std::wstring(40000, L'y')).c_str()), 0u);
+    MakeTree(L"D:\\CacheSlashes");
+    EXPECT_EQ(SizeOf(*cache.Get(), L"D:/CacheSlashes"), 321000u);
+    EXPECT_EQ(SizeOf(*cache.Get(), L"D:\\CacheSlashes\\"), 321000u);
+
+    BSTR missingFolder = ::SysAllocString(L"C:\\no such folder\\dump.txt");
+    EXPECT_EQ(cache->SaveDebugInfo(missingFolder, 0), S_FALSE);
+    ::SysFreeString(missingFolder);
+    UniqueKernelHandle held(::CreateFileW(L"C:\\held-dump.txt", GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BSTR heldFile = ::SysAllocString(L"C:\\held-dump.txt");
+    EXPECT_EQ(cache->SaveDebugInfo(heldFile, 0), S_FALSE);
+    ::SysFreeString(heldFile);
+    EXPECT_EQ(cache->SaveDebugInfo(nullptr, 0), S_FALSE);
+
+    ASSERT_EQ(cache->ResetCache(), S_OK);
+    EXPECT_EQ(Dump(*cache.Get()), "") << "an empty cache dumps an empty file";
+    SizeOf(*cache.Get(), L"D:\\no such folder");
+    SizeOf(*cache.Get(), L"D:\\CacheSlashes");
+    const std::string missing = Dump(*cache.Get(), 1);
+    EXPECT_EQ(missing.rfind("1) d:\\no such folder\nPath valid: 0\n", 0), 0u) << missing;
+    EXPECT_EQ(missing.find("2)"), std::string::npos);
+}
+
+TEST_F(CacheServer, AnswersFollowFilesCreatedGrownDeletedAndRenamed) {
+    const std::wstring root = L"D:\\CacheChanges";
+    MakeTree(root);
+    ComPtr<ITrovelleCache> cache = Connect();
+    ASSERT_TRUE(cache);
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root));
+
+    WriteFileOfSize(root + L"\\Sub\\Deep\\new.bin", 4096);
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "file created";
+    WriteFileOfSize(root + L"\\Sub\\b.txt", 50000);
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "file grown";
+    ::DeleteFileW((root + L"\\a.txt").c_str());
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "file deleted";
+    ::CreateDirectoryW((root + L"\\Sub\\Gone").c_str(), nullptr);
+    WriteFileOfSize(root + L"\\Sub\\Gone\\g.txt", 7000);
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "folder created";
+    ::DeleteFileW((root + L"\\Sub\\Gone\\g.txt").c_str());
+    ASSERT_TRUE(::RemoveDirectoryW((root + L"\\Sub\\Gone").c_str()));
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "folder deleted";
+    ASSERT_TRUE(::MoveFileW((root + L"\\Sub\\Deep").c_str(), (root + L"\\Moved").c_str()));
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "folder renamed";
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root + L"\\Moved"));
+    // Not tested: changes inside a folder after it was renamed. Wine keeps reporting them under
+    // the folder's old path (or not at all), which Windows does not do.
+}
+
+TEST_F(CacheServer, AnOverflowStormStillEndsWithRightTotals) {
+    const std::wstring root = L"D:\\CacheStorm";
+    MakeTree(root);
+    ComPtr<ITrovelleCache> cache = Connect();
+    ASSERT_TRUE(cache);
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root));
+    for (int i = 0; i < 3000; ++i) {
+        WriteFileOfSize(root + L"\\Sub\\storm-" + std::to_wstring(i), 10 + i % 7);
+    }
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root));
+}
+
+TEST_F(CacheServer, ServerEndsSoonAfterReleaseServerAndTheLastClient) {
+    {
+        ComPtr<ITrovelleCache> cache = Connect();
+        ASSERT_TRUE(cache);
+        std::this_thread::sleep_for(6500ms);
+        EXPECT_TRUE(ServerRuns()) << "the server's own reference keeps it alive";
+        ASSERT_EQ(cache->ReleaseServer(), S_OK);
+    }
+    const auto released = std::chrono::steady_clock::now();
+    while (ServerRuns() && std::chrono::steady_clock::now() - released < 20s) {
+        std::this_thread::sleep_for(100ms);
+    }
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - released);
+    EXPECT_FALSE(ServerRuns());
+    EXPECT_GT(seconds.count(), 4.5);
+    EXPECT_LT(seconds.count(), 9.0);
+}
+
+TEST_F(CacheServer, CacheAllDecidesWhetherFixedDrivesAreScannedAtStart) {
+    MakeTree(L"D:\\CacheAll");
+    struct Case { const wchar_t* label; bool store; int64_t value; bool scans; } const cases[] = {
+        {L"0", true, 0, false}, {L"1", true, 1, true}, {L"missing", false, 0, true}};
+    for (const Case& c : cases) {
+        StopServer();
+        SettingsKey key = SettingsKey::OpenForWriting(KEY_ALL_ACCESS);
+        key.WriteInteger(Setting::EnableUpdSplash, 0);
+        if (c.store) {
+            key.WriteInteger(Setting::CacheAll, c.value);
+        } else {
+            ::RegDeleteValueW(key.Handle(), L"CacheAll");
+        }
+        ComPtr<ITrovelleCache> cache = Connect();
+        ASSERT_TRUE(cache);
+        bool scanned = false;
+        for (int wait = 0; wait < 50 && !scanned; ++wait) {
+            scanned = RecordsOf(Dump(*cache.Get()), "d:\\cacheall\\sub\\deep") == 1;
+            if (!c.scans && wait == 20) break;  // two seconds without a scan is enough
+            std::this_thread::sleep_for(100ms);
+        }
+        EXPECT_EQ(scanned, c.scans) << "CacheAll " << ToCore(c.label).size();
+    }
+    SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
+    StopServer();
+}
+
+}  // namespace
+}  // namespace trovelle

@@ -27,6 +27,7 @@
 #include "FolderCache.h"
 #include "FolderIndex.h"
 #include "PosixDirectoryLister.h"
+#include "StdLock.h"
 
 namespace {
 
@@ -50,15 +51,6 @@ void Check(bool ok, const char* what) {
         g_wrongAnswer = true;
     }
 }
-
-class MutexLock : public Lock {
-public:
-    void Acquire() override { mutex_.lock(); }
-    void Release() override { mutex_.unlock(); }
-
-private:
-    std::mutex mutex_;
-};
 
 class FixedDrives : public DriveTypeQuery {
 public:
@@ -170,7 +162,7 @@ std::string FileSystemType(const std::string& path) {
 
 // Returns the cold time of one ScanFolder per folder, the baseline of the warm figure.
 double ColdScanFigure(const FileTree& tree, int rounds, PosixDirectoryLister& lister,
-                      FixedDrives& drives, MutexLock& lock, std::unique_ptr<FolderCache>& kept) {
+                      FixedDrives& drives, StdLock& lock, std::unique_ptr<FolderCache>& kept) {
     const Path root = FromNativePath(tree.root);
     uint64_t duBytes = 0;
     TimeDu(tree.root, duBytes);  // only warms the caches; see the note printed below
@@ -223,7 +215,7 @@ void WarmScanFigure(const FileTree& tree, FolderCache& cache, double coldMsPerFo
     std::printf("   ratio warm answer / cold cost per folder: %.4fx\n\n", ns / (coldMsPerFolder * 1e6));
 }
 
-void ChangeFigure(FileTree& tree, FixedDrives& drives, MutexLock& lock) {
+void ChangeFigure(FileTree& tree, FixedDrives& drives, StdLock& lock) {
     CountingLister lister;
     FolderCache cache(lister, drives, lock);
     const Path root = FromNativePath(tree.root);
@@ -408,7 +400,7 @@ int main(int argc, char** argv) {
 
     PosixDirectoryLister lister;
     FixedDrives drives;
-    MutexLock lock;
+    StdLock lock;
     {
         std::unique_ptr<FolderCache> warmCache;
         const double coldPerFolder =

@@ -105,7 +105,7 @@ TEST(ChangeRecords, AppliedRecordsFollowTheActionTable) {
     fs.SetDriveType(u'c', DriveType::Fixed);
     fs.AddFile(u"C:\\A\\B\\f", 10);
     fs.AddFile(u"C:\\A\\C\\g", 20);
-    testing::StdLock lock;
+    StdLock lock;
     FolderCache cache(fs, fs, lock);
     ASSERT_EQ(cache.GetFolderSize(u"C:"), 30u);
 
@@ -137,7 +137,7 @@ TEST(ChangeRecords, LostChangesMakeEveryFolderOfTheRootStale) {
     fs.SetDriveType(u'd', DriveType::Fixed);
     fs.AddFile(u"C:\\A\\f", 1);
     fs.AddFile(u"D:\\A\\f", 1);
-    testing::StdLock lock;
+    StdLock lock;
     FolderCache cache(fs, fs, lock);
     cache.GetFolderSize(u"C:");
     cache.GetFolderSize(u"D:");

@@ -13,7 +13,6 @@ namespace trovelle {
 namespace {
 
 using testing::FakeFileSystem;
-using testing::StdLock;
 
 class FolderCacheTest : public ::testing::Test {
 protected:

@@ -36,7 +36,7 @@ protected:
     fs::path root;
     PosixDirectoryLister lister;
     FixedDrives drives;
-    testing::StdLock lock;
+    StdLock lock;
 };
 
 TEST_F(PosixListerTest, CountsHiddenFilesAndLogicalLengths) {

@@ -1,10 +1,11 @@
 #pragma once
 
+// The cache lock for native programs (tests and benchmarks).
 #include <mutex>
 
 #include "Platform.h"
 
-namespace trovelle::testing {
+namespace trovelle {
 
 class StdLock : public Lock {
 public:
@@ -15,4 +16,4 @@ private:
     std::mutex mutex_;
 };
 
-}  // namespace trovelle::testing
+}  // namespace trovelle

@@ -102,16 +102,9 @@ STDMETHODIMP TrovelleCacheObject::SaveDebugInfo(BSTR file, UINT flags) {
 }
 
 void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {
-    // The root path is "x:\"; the key of the root itself is "x:".
-    const std::u16string root = ToCore(RootPath(batch->rootIndex));
-    if (batch->lost) {
-        cache_.InvalidateAllUnder(root.substr(0, 2));
-        return;
-    }
-    for (const ChangeRecord& record :
-         DecodeChangeRecords(batch->records.data(), batch->records.size())) {
-        cache_.ApplyChange(record.action, root + record.name);
-    }
+    // A lost batch carries no bytes, which makes every folder of its drive stale.
+    ApplyChangeBatch(cache_, ToCore(RootPath(batch->rootIndex)), batch->records.data(),
+                     batch->records.size());
 }
 
 }  // namespace trovelle

@@ -1,5 +1,7 @@
 #include "ChangeRecords.h"
 
+#include "FolderCache.h"
+
 namespace trovelle {
 namespace {
 
@@ -22,7 +24,7 @@ std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t lengt
         const uint32_t nameBytes = ReadUint32(record + 8);
         if (nameBytes % 2 != 0 || nameBytes > length - position - kHeaderBytes) return {};
         if (nextOffset != 0 &&
-            (nextOffset % 4 != 0 || nextOffset < kHeaderBytes + nameBytes ||
+            (nextOffset < kHeaderBytes + nameBytes ||
              nextOffset > length - position)) {
             return {};
         }
@@ -37,6 +39,16 @@ std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t lengt
         if (nextOffset == 0) return records;
         position += nextOffset;
     }
+}
+
+void ApplyChangeBatch(FolderCache& cache, const std::u16string& root, const uint8_t* batch,
+                      size_t length) {
+    const std::vector<ChangeRecord> records = DecodeChangeRecords(batch, length);
+    if (records.empty()) {
+        cache.InvalidateAllUnder(root.substr(0, 2));
+        return;
+    }
+    for (const ChangeRecord& record : records) cache.ApplyChange(record.action, root + record.name);
 }
 
 }  // namespace trovelle

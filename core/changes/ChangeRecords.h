@@ -16,7 +16,16 @@ struct ChangeRecord {
 };
 
 // Returns every record of the batch, or nothing at all when any record is malformed: an offset
-// or length that leads outside the batch, a misaligned or backward offset, or an odd name length.
+// or length that leads outside the batch, a backward offset, or an odd name length. Records need
+// not start on DWORD boundaries: Windows aligns them, Wine packs them.
 std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t length);
+
+class FolderCache;
+
+// Applies one completed read of the watch on `root` ("x:\\") to the cache. A batch that carries
+// no usable record (a failed or overflowed read, or malformed bytes) stands for changes that are
+// unknown, so every cached folder of that drive is made stale instead.
+void ApplyChangeBatch(FolderCache& cache, const std::u16string& root, const uint8_t* batch,
+                      size_t length);
 
 }  // namespace trovelle

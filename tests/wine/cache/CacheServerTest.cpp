@@ -14,6 +14,8 @@
 
 #include "CriticalSection.h"
 #include "FolderCache.h"
+#include "LeftoverServer.h"
+#include "TestFiles.h"
 #include "SettingsStore.h"
 #include "TrovexCache.h"
 #include "UniqueHandle.h"
@@ -24,47 +26,45 @@ namespace trovelle {
 namespace {
 
 using Microsoft::WRL::ComPtr;
+using test::RemoveTree;
+using test::WriteFileOfSize;
 using namespace std::chrono_literals;
 
 const wchar_t kServerPath[] = L"C:\\Program Files\\Trovelle Pro\\TrovexCache.exe";
-const wchar_t kInstanceMutex[] = L"TrovexCacheServer.{E46A7DAC-D759-4915-8F32-BD3C55B7B10F}";
 const wchar_t kClsidKey[] = L"CLSID\\{D4999363-6EB5-4ABB-92C2-B930B324E2C0}";
-
-bool ServerRuns() {
-    UniqueKernelHandle mutex(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex));
-    return static_cast<bool>(mutex);
-}
 
 bool KeyExists(const wchar_t* path) {
     UniqueRegistryKey key;
     return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
-UniqueKernelHandle StartServer(const wchar_t* arguments) {
+struct ServerProcess {
+    UniqueKernelHandle process;
+    DWORD mainThread = 0;
+};
+
+ServerProcess StartServer(const wchar_t* arguments) {
     std::wstring line = std::wstring(L"\"") + kServerPath + L"\" " + arguments;
-    STARTUPINFOW startup{sizeof(startup)};
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(kServerPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        return UniqueKernelHandle();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    ServerProcess server;
+    if (::CreateProcessW(kServerPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &started)) {
+        ::CloseHandle(started.hThread);
+        server.process.Reset(started.hProcess);
+        server.mainThread = started.dwThreadId;
     }
-    ::CloseHandle(process.hThread);
-    return UniqueKernelHandle(process.hProcess);
+    return server;
 }
 
 DWORD RunServer(const wchar_t* arguments) {
-    UniqueKernelHandle process = StartServer(arguments);
+    UniqueKernelHandle process = std::move(StartServer(arguments).process);
     if (!process) return 0xFFFFFFFF;
     ::WaitForSingleObject(process.Get(), 60000);
     DWORD code = 0xFFFFFFFF;
     ::GetExitCodeProcess(process.Get(), &code);
     return code;
-}
-
-ComPtr<ITrovelleCache> TryConnect() {
-    ComPtr<ITrovelleCache> cache;
-    ::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&cache));
-    return cache;
 }
 
 ComPtr<ITrovelleCache> Connect() {
@@ -110,14 +110,6 @@ int RecordsOf(const std::string& dump, const std::string& key) {
     return count;
 }
 
-void WriteFileOfSize(const std::wstring& path, DWORD bytes) {
-    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file);
-    ::SetFilePointer(file.Get(), static_cast<LONG>(bytes), nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file.Get());
-}
-
 // Changes arrive asynchronously: the answer must reach the fresh sum within a few seconds.
 ::testing::AssertionResult EventuallyFresh(ITrovelleCache& cache, const std::wstring& folder) {
     UINT64 answer = 0;
@@ -131,15 +123,6 @@ void WriteFileOfSize(const std::wstring& path, DWORD bytes) {
     return ::testing::AssertionFailure() << "cached " << answer << ", fresh " << fresh;
 }
 
-void StopServer() {
-    if (!ServerRuns()) return;
-    {
-        ComPtr<ITrovelleCache> cache = TryConnect();
-        if (cache) cache->ReleaseServer();
-    }
-    for (int wait = 0; wait < 150 && ServerRuns(); ++wait) std::this_thread::sleep_for(100ms);
-}
-
 class CacheServer : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -149,7 +132,9 @@ protected:
     }
     static void TearDownTestSuite() { ::CoUninitialize(); }
 
+    // A fresh tree of 321,000 bytes, whatever an earlier run left behind.
     void MakeTree(const std::wstring& root) {
+        RemoveTree(root);
         ::CreateDirectoryW(root.c_str(), nullptr);
         ::CreateDirectoryW((root + L"\\Sub").c_str(), nullptr);
         ::CreateDirectoryW((root + L"\\Sub\\Deep").c_str(), nullptr);
@@ -160,7 +145,7 @@ protected:
 };
 
 TEST_F(CacheServer, RegistrationIsWrittenAndRemovedAndASecondInstanceDoesNothing) {
-    StopServer();
+    test::StopCacheServer();
     EXPECT_EQ(RunServer(L"/UnregServer"), 0u);
     EXPECT_FALSE(KeyExists(kClsidKey));
     EXPECT_FALSE(KeyExists(L"TrovexCache.TrovelleCache"));
@@ -171,12 +156,16 @@ TEST_F(CacheServer, RegistrationIsWrittenAndRemovedAndASecondInstanceDoesNothing
 
     {
         // Without "-" or "/" the word is no switch: the program serves instead of registering.
-        UniqueKernelHandle serving = StartServer(L"RegServer");
-        ASSERT_TRUE(serving);
-        EXPECT_EQ(::WaitForSingleObject(serving.Get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT));
+        ServerProcess serving = StartServer(L"RegServer");
+        ASSERT_TRUE(serving.process);
+        EXPECT_EQ(::WaitForSingleObject(serving.process.Get(), 2000),
+                  static_cast<DWORD>(WAIT_TIMEOUT));
         EXPECT_FALSE(KeyExists(kClsidKey));
-        ::TerminateProcess(serving.Get(), 0);
-        ::WaitForSingleObject(serving.Get(), 5000);
+        // Ended through its message loop, so that it withdraws its class object: a terminated
+        // server stays listed with Wine's COM and every later client fails to reach it.
+        ::PostThreadMessageW(serving.mainThread, WM_QUIT, 0, 0);
+        EXPECT_EQ(::WaitForSingleObject(serving.process.Get(), 10000),
+                  static_cast<DWORD>(WAIT_OBJECT_0));
     }
     EXPECT_EQ(RunServer(L"-regserver"), 0u);
     for (const wchar_t* key : {kClsidKey, L"TrovexCache.TrovelleCache\\CurVer",
@@ -190,7 +179,7 @@ TEST_F(CacheServer, RegistrationIsWrittenAndRemovedAndASecondInstanceDoesNothing
 
     ComPtr<ITrovelleCache> cache = Connect();  // COM starts the server on first use
     ASSERT_TRUE(cache);
-    EXPECT_TRUE(ServerRuns());
+    EXPECT_TRUE(test::CacheServerRuns());
     EXPECT_EQ(RunServer(L"/UNREGSERVER"), 0u) << "a second instance exits at once with 0";
     EXPECT_TRUE(KeyExists(kClsidKey)) << "and unregisters nothing";
 }
@@ -268,7 +257,7 @@ TEST_F(CacheServer, AnswersFollowFilesCreatedGrownDeletedAndRenamed) {
     EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "file deleted";
     ::CreateDirectoryW((root + L"\\Sub\\Gone").c_str(), nullptr);
     WriteFileOfSize(root + L"\\Sub\\Gone\\g.txt", 7000);
-    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "folder created";
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "folder created with a file in it";
     ::DeleteFileW((root + L"\\Sub\\Gone\\g.txt").c_str());
     ASSERT_TRUE(::RemoveDirectoryW((root + L"\\Sub\\Gone").c_str()));
     EXPECT_TRUE(EventuallyFresh(*cache.Get(), root)) << "folder deleted";
@@ -296,15 +285,15 @@ TEST_F(CacheServer, ServerEndsSoonAfterReleaseServerAndTheLastClient) {
         ComPtr<ITrovelleCache> cache = Connect();
         ASSERT_TRUE(cache);
         std::this_thread::sleep_for(6500ms);
-        EXPECT_TRUE(ServerRuns()) << "the server's own reference keeps it alive";
+        EXPECT_TRUE(test::CacheServerRuns()) << "the server's own reference keeps it alive";
         ASSERT_EQ(cache->ReleaseServer(), S_OK);
     }
     const auto released = std::chrono::steady_clock::now();
-    while (ServerRuns() && std::chrono::steady_clock::now() - released < 20s) {
+    while (test::CacheServerRuns() && std::chrono::steady_clock::now() - released < 20s) {
         std::this_thread::sleep_for(100ms);
     }
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - released);
-    EXPECT_FALSE(ServerRuns());
+    EXPECT_FALSE(test::CacheServerRuns());
     EXPECT_GT(seconds.count(), 4.5);
     EXPECT_LT(seconds.count(), 9.0);
 }
@@ -314,7 +303,7 @@ TEST_F(CacheServer, CacheAllDecidesWhetherFixedDrivesAreScannedAtStart) {
     struct Case { const wchar_t* label; bool store; int64_t value; bool scans; } const cases[] = {
         {L"0", true, 0, false}, {L"1", true, 1, true}, {L"missing", false, 0, true}};
     for (const Case& c : cases) {
-        StopServer();
+        test::StopCacheServer();
         SettingsKey key = SettingsKey::OpenForWriting(KEY_ALL_ACCESS);
         key.WriteInteger(Setting::EnableUpdSplash, 0);
         if (c.store) {
@@ -333,7 +322,7 @@ TEST_F(CacheServer, CacheAllDecidesWhetherFixedDrivesAreScannedAtStart) {
         EXPECT_EQ(scanned, c.scans) << "CacheAll " << ToCore(c.label).size();
     }
     SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
-    StopServer();
+    test::StopCacheServer();
 }
 
 }  // namespace

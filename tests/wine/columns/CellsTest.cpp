@@ -142,8 +142,11 @@ public:
             values_.push_back(std::move(value));
         }
         key.Reset();
-        hidden_ = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kKey) == ERROR_SUCCESS &&
-                  ::RegDeleteKeyW(HKEY_CLASSES_ROOT, kKey) == ERROR_SUCCESS;
+        // RegDeleteTreeW removes the key itself on some systems and only its contents on others.
+        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kKey);
+        ::RegDeleteKeyW(HKEY_CLASSES_ROOT, kKey);
+        hidden_ = !values_.empty() &&
+                  ::RegOpenKeyExW(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ, key.Put()) != ERROR_SUCCESS;
     }
     ~HiddenServer() {
         if (!hidden_) return;

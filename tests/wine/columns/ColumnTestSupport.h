@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+
 namespace trovelle::test {
 
 inline constexpr wchar_t kInstallDir[] = L"C:\\Program Files\\Trovelle Pro";
@@ -25,9 +27,6 @@ void StoreInteger(const wchar_t* name, int64_t value);
 void StoreCharacter(const wchar_t* name, wchar_t value);
 void StoreText(const wchar_t* name, const std::wstring& text);
 void StoreRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes);
-
-void WriteFileOfSize(const std::wstring& path, uint64_t size);
-void RemoveTree(const std::wstring& path);
 
 Microsoft::WRL::ComPtr<IColumnProvider> CreateHandler();
 

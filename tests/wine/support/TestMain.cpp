@@ -1,0 +1,14 @@
+// Windows test programs here are built for wmain; GoogleTest takes wide arguments too.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "LeftoverServer.h"
+
+int wmain(int argc, wchar_t** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Every program leaves the prefix as it found it: a cache server it caused to start would
+    // otherwise keep serving (and holding this run's output open) long after the tests ended.
+    ::testing::AddGlobalTestEnvironment(new trovelle::test::LeftoverServerCleanup());
+    return RUN_ALL_TESTS();
+}

@@ -1,7 +1,0 @@
-// Windows programs here are built for wmain; GoogleTest takes wide arguments too.
-#include <gtest/gtest.h>
-
-int wmain(int argc, wchar_t** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs a Windows program like wine-run.sh, on a display of its own: a fresh Xvfb that ends with
+# the program, so windows, dialogs and menus can be created and captured.
+set -u
+here=$(dirname "$0")
+fdfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -f "$fdfile"' EXIT
+for _ in $(seq 50); do [ -s "$fdfile" ] && break; sleep 0.1; done
+if [ ! -s "$fdfile" ]; then
+    echo "Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=:$(head -n1 "$fdfile")
+"$here/wine-run.sh" "$@"

@@ -22,6 +22,12 @@ for dll in Trovex/Trovex.dll TrovexBar/TrovexBar.dll; do
         wine regsvr32 /s "$install_dir\\$(basename "$dll")"
     fi
 done
+# The settings program and its help file, which it looks for beside itself.
+for file in TrovexProperties/TrovexProperties.exe TrovexProperties/TrovellePro.chm; do
+    if [ -f "$WIN_BUILD/$file" ]; then
+        cp -f "$WIN_BUILD/$file" "$folder/"
+    fi
+done
 for tool in DetailsHost CacheClient; do
     if [ -f "$WIN_BUILD/tools/$tool.exe" ]; then
         cp "$WIN_BUILD/tools/$tool.exe" "$folder/Tools/"

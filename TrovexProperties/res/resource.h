@@ -1,0 +1,61 @@
+// Resource numbers of the settings program (also read by the resource compiler).
+#pragma once
+
+#define IDI_TROVELLE 128
+#define IDD_MAIN 129
+#define IDB_BANNER 130
+#define IDB_HELP_ICONS 131
+#define IDC_LINK_HAND 132
+#define IDR_HELP_MENU 204
+#define IDR_HELP_ICON_LIST 205
+#define IDD_ABOUT 207
+
+// Settings dialog controls.
+#define IDC_HEADER_SIZE 1100
+#define IDC_HEADER_PERCENT 1101
+#define IDC_HEADER_GLOBAL 1102
+#define IDC_COLUMN_TITLE 1103
+#define IDC_VIEW_STYLE 1104
+#define IDC_VIEW_METRIC 1105
+#define IDC_SEPARATOR 1106
+#define IDC_DECIMAL_DIGITS 1107
+#define IDC_ENABLE_CACHE 1108
+#define IDC_ENABLE_SPLASH 1109
+#define IDC_RESET_CACHE 1110
+#define IDC_START_WITH_WINDOWS 1111
+#define IDC_ALWAYS_ON_TOP 1112
+#define IDC_MENU_BUTTON 1113
+#define IDC_PB_STYLE 1114
+#define IDC_PB_SYMBOL 1115
+#define IDC_CACHE_ALL 1116
+
+// About box controls.
+#define IDC_ABOUT_WEB_LINK 1000
+#define IDC_ABOUT_WEB_LABEL 1001
+#define IDC_ABOUT_RIGHTS 1002
+#define IDC_ABOUT_RIGHTS_LABEL 1003
+#define IDC_ABOUT_VERSION 1004
+#define IDC_ABOUT_SUPPORT_LABEL 1005
+#define IDC_ABOUT_SUPPORT_LINK 1006
+#define IDC_ABOUT_MAIL_LABEL 1007
+#define IDC_ABOUT_MAIL_LINK 1008
+#define IDC_ABOUT_TITLE 1019
+
+// Help menu commands.
+#define ID_HELP_SUPPORTDESK 32774
+#define ID_HELP_ABOUT 32777
+#define ID_HELP_HELP 32778
+#define ID_HELP_KARVANESITE 32779
+#define ID_HELP_FAQ 32784
+
+// Strings: combo box entries (first of each run) and the two questions.
+#define IDS_VIEW_STYLE_FIRST 200
+#define IDS_VIEW_METRIC_FIRST 210
+#define IDS_SEPARATOR_FIRST 220
+#define IDS_SEPARATOR_NONE 220
+#define IDS_SEPARATOR_SPACE 221
+#define IDS_DECIMALS_FIRST 230
+#define IDS_PB_STYLE_FIRST 240
+#define IDS_PB_SYMBOL_FIRST 250
+#define IDS_ASK_RESET_CACHE 500
+#define IDS_ASK_DISABLE_CACHE 502

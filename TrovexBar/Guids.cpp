@@ -1,0 +1,2 @@
+// The GUID definitions generated from TrovexBar.idl, compiled once here.
+#include "TrovexBar_i.c"

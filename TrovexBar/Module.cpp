@@ -1,0 +1,34 @@
+// TrovexBar.dll's exports: one class object, unloading, and self-registration.
+#include <windows.h>
+
+#include "BandWindow.h"
+#include "ClassFactory.h"
+#include "ExplorerBar.h"
+#include "ModuleLock.h"
+#include "Registration.h"
+
+namespace {
+
+trovelle::ClassFactory<trovelle::TrovexExplorerBar> g_factory;
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void* reserved) {
+    // A class registered by a library outlives the library unless it is taken back; a process
+    // that is ending takes everything back itself.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) trovelle::UnregisterBandWindowClass();
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result) {
+    if (result == nullptr) return E_POINTER;
+    *result = nullptr;
+    if (clsid != CLSID_TrovexExplorerBar) return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(iid, result);
+}
+
+STDAPI DllCanUnloadNow() { return trovelle::ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
+
+STDAPI DllRegisterServer() { return trovelle::RegisterTrovexBar(); }
+
+STDAPI DllUnregisterServer() { return trovelle::UnregisterTrovexBar(); }

@@ -1,0 +1,11 @@
+// What DllRegisterServer writes and DllUnregisterServer removes.
+#pragma once
+
+#include <windows.h>
+
+namespace trovelle {
+
+HRESULT RegisterTrovexBar();
+HRESULT UnregisterTrovexBar();
+
+}  // namespace trovelle

@@ -69,6 +69,14 @@ DWORD CtlColorTable::AddControlGroup(HWND dialog, const int* ids, int count, COL
     entry.madeBrush.Reset(::CreateSolidBrush(background));
     entry.brush = entry.madeBrush.Get();
     entry.font = font;
+    // Some static controls select their own font after asking for colours (Wine's do): the
+    // group's font is given to its windows as well, so it shows either way.
+    if (font != nullptr) {
+        for (HWND window : entry.windows) {
+            if (window == nullptr) continue;
+            ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        }
+    }
     entries_.push_back(std::move(entry));
     defaultOnly_ = 0;
     return ERROR_SUCCESS;

@@ -1,0 +1,79 @@
+// Reset cache empties a running cache server after asking, and never starts one.
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include "ComApartment.h"
+#include "LeftoverServer.h"
+#include "PropertiesDriver.h"
+#include "TrovexCache.h"
+#include "res/resource.h"
+
+namespace trovelle::test {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// Size of the cache's dump in bytes; -1 when it could not be written.
+int64_t DumpSize(ITrovelleCache* cache, const wchar_t* path) {
+    BSTR file = ::SysAllocString(path);
+    const HRESULT result = cache->SaveDebugInfo(file, 0);
+    ::SysFreeString(file);
+    if (result != S_OK) return -1;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return -1;
+    return (int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+// Clicks Reset cache, checks the button is off while the question shows, answers it and waits
+// for the button to come back.
+void ResetThroughTheDialog(PropertiesProgram& program, int answer) {
+    program.PostClick(IDC_RESET_CACHE);
+    ASSERT_NE(WaitForWindow(program.ProcessId(), L"#32770", kQuestionCaption), nullptr);
+    EXPECT_FALSE(program.Enabled(IDC_RESET_CACHE)) << "disabled while the reset runs";
+    ASSERT_TRUE(program.Answer(answer));
+    EXPECT_TRUE(WaitUntil([&] { return program.Enabled(IDC_RESET_CACHE); }, 10000));
+}
+
+TEST(ResetCache, EmptiesTheRunningServerOnlyAfterYes) {
+    DeleteSettingsKey();
+    ComApartment apartment;
+    ComPtr<ITrovelleCache> cache;
+    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
+                                                IID_PPV_ARGS(&cache)));
+    BSTR folder = ::SysAllocString(L"D:\\Sample");
+    unsigned __int64 size = 0;
+    ASSERT_HRESULT_SUCCEEDED(cache->GetFolderSize(folder, &size));
+    ::SysFreeString(folder);
+    EXPECT_GT(size, 0u);
+    ASSERT_GT(DumpSize(cache.Get(), L"C:\\reset-before.txt"), 0) << "the cache holds folders";
+
+    PropertiesProgram program;
+    ASSERT_NE(program.Dialog(), nullptr);
+    ResetThroughTheDialog(program, IDNO);
+    EXPECT_GT(DumpSize(cache.Get(), L"C:\\reset-no.txt"), 0) << "No resets nothing";
+    ResetThroughTheDialog(program, IDYES);
+    EXPECT_EQ(DumpSize(cache.Get(), L"C:\\reset-after.txt"), 0) << "the cache is empty";
+
+    program.Click(IDCANCEL);
+    EXPECT_EQ(program.WaitForExit(), 2);
+    cache.Reset();
+    StopCacheServer();
+}
+
+TEST(ResetCache, WithoutARunningServerNothingStartsIt) {
+    DeleteSettingsKey();
+    StopCacheServer();
+    ASSERT_FALSE(CacheServerRuns());
+    PropertiesProgram program;
+    ASSERT_NE(program.Dialog(), nullptr);
+    ResetThroughTheDialog(program, IDYES);
+    EXPECT_FALSE(CacheServerRuns());
+    program.Click(IDCANCEL);
+    EXPECT_EQ(program.WaitForExit(), 2);
+    DeleteSettingsKey();
+}
+
+}  // namespace
+}  // namespace trovelle::test

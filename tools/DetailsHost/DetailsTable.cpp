@@ -32,13 +32,13 @@ bool RightAligned(const HostColumn& column) {
     return (column.info.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT;
 }
 
+}  // namespace
+
 std::wstring ShownText(const Cell& cell) {
     if (cell.result == S_OK) return cell.text;
     if (cell.result == S_FALSE) return {};
     return L"<" + Hex(cell.result) + L">";
 }
-
-}  // namespace
 
 CellRows FillCells(ColumnSet& set, const std::vector<ListedItem>& items) {
     CellRows rows;

@@ -19,6 +19,9 @@ struct Cell {
 
 using CellRows = std::vector<std::vector<Cell>>;  // [item][column]
 
+// A cell as people see it: its text, blank for S_FALSE, "<0x...>" for a failed call.
+std::wstring ShownText(const Cell& cell);
+
 // Asks every column's handler for every item's cell (GetItemData).
 CellRows FillCells(ColumnSet& set, const std::vector<ListedItem>& items);
 

@@ -29,7 +29,10 @@ bool ReturnsResultDirectly(UINT message) {
 }  // namespace
 
 DialogWindow::~DialogWindow() {
-    if (window_ != nullptr) ::DestroyWindow(window_);
+    if (window_ == nullptr) return;
+    // The derived part is gone already: the window's last messages must not reach it.
+    ::SetWindowLongPtrW(window_, DWLP_USER, 0);
+    ::DestroyWindow(window_);
 }
 
 HWND DialogWindow::Create(HINSTANCE instance, int templateId, HWND parent) {

@@ -16,7 +16,8 @@ constexpr wchar_t kScreenshotFolder[] = L"C:\\screenshots";
 }  // namespace
 
 void SaveScreenshot(HWND window, const std::wstring& name) {
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::Sleep(300);  // the other process paints asynchronously
     RECT frame{};
     ASSERT_TRUE(::GetWindowRect(window, &frame));

@@ -65,3 +65,46 @@ TEST(AboutBox, DismissingTheMenuDoesNothing) {
 
 }  // namespace
 }  // namespace trovelle::test
+
+namespace trovelle::test {
+namespace {
+
+// HTML Help's window (class "HH Parent") belongs to the program that asked for it.
+HWND WaitForHelpWindow(DWORD processId) {
+    return WaitForWindow(processId, L"HH Parent", nullptr, 8000);
+}
+
+TEST(HelpWindow, F1AndHelpIndexOpenTheHelpFile) {
+    DeleteSettingsKey();
+    {
+        PropertiesProgram program;
+        ASSERT_NE(program.Dialog(), nullptr);
+        // The F1 key itself, pressed while the settings dialog has the keyboard.
+        ::SetForegroundWindow(program.Dialog());
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        ::SendInput(2, keys, sizeof(INPUT));
+        const HWND help = WaitForHelpWindow(program.ProcessId());
+        ASSERT_NE(help, nullptr) << "F1 opens the help file";
+        SaveScreenshot(help, L"help-configuring");
+        program.Click(IDCANCEL);
+        EXPECT_EQ(program.WaitForExit(), 2);
+    }
+    PropertiesProgram program;
+    ASSERT_NE(program.Dialog(), nullptr);
+    program.PostClick(IDC_MENU_BUTTON);
+    const HWND menu = WaitForWindow(program.ProcessId(), L"#32768", nullptr);
+    ASSERT_NE(menu, nullptr);
+    ::Sleep(200);
+    ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_NE(WaitForHelpWindow(program.ProcessId()), nullptr) << "Help index opens it too";
+    program.Click(IDCANCEL);
+    EXPECT_EQ(program.WaitForExit(), 2);
+    DeleteSettingsKey();
+}
+
+}  // namespace
+}  // namespace trovelle::test

@@ -19,8 +19,10 @@ void SaveScreenshot(HWND window, const std::wstring& name) {
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::Sleep(300);  // the other process paints asynchronously
+    // The client area only: without a window manager nobody draws the caption under Xvfb.
     RECT frame{};
-    ASSERT_TRUE(::GetWindowRect(window, &frame));
+    ASSERT_TRUE(::GetClientRect(window, &frame));
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&frame), 2);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     ASSERT_GT(width, 0);

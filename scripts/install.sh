@@ -36,6 +36,6 @@ done
 
 # The Windows-side test programs run from the prefix too (see tests/wine/CMakeLists.txt).
 mkdir -p "$folder/Tests"
-for test in "$WIN_BUILD"/tests/wine/wine_*_tests.exe; do
+for test in "$WIN_BUILD"/tests/wine/wine_*.exe; do
     [ -f "$test" ] && cp -f "$test" "$folder/Tests/"
 done

@@ -9,3 +9,20 @@ printf 'abc' > "$DRIVES/fixed/loop/a/f.txt"
 ln -s .. "$DRIVES/fixed/loop/a/back"
 mkdir -p "$DRIVES/optical/choice/sub"
 head -c 2048 /dev/zero > "$DRIVES/optical/choice/sub/f"
+
+# A tree of 20,000 files in 2,021 folders for the stress run and the benchmark, made once:
+# creating it from Windows under Wine would take far longer.
+big="$DRIVES/fixed/Big20k"
+if [ ! -f "$big/done.txt" ]; then
+    rm -rf "$big"
+    for a in $(seq 0 19); do
+        for b in $(seq 0 99); do
+            folder="$big/a$a/b$b"
+            mkdir -p "$folder"
+            for f in 0 1 2 3 4 5 6 7 8 9; do
+                printf "%*s" $(( ((a * 100 + b) * 10 + f) % 1000 )) "" > "$folder/f$f.txt"
+            done
+        done
+    done
+    printf 'complete' > "$big/done.txt"
+fi

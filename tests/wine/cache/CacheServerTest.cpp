@@ -12,20 +12,26 @@
 #include <string>
 #include <thread>
 
-#include "CriticalSection.h"
-#include "FolderCache.h"
+#include "CacheExpectations.h"
+#include "CacheSession.h"
+#include "ChildProcess.h"
 #include "LeftoverServer.h"
 #include "TestFiles.h"
 #include "SettingsStore.h"
-#include "TrovexCache.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
-#include "Win32FileSystem.h"
 
 namespace trovelle {
 namespace {
 
 using Microsoft::WRL::ComPtr;
+using test::ChildProcess;
+using test::Connect;
+using test::EventuallyFresh;
+using test::SizeOf;
+using test::FreshSum;
+using test::StartChild;
+using test::WaitForExitCode;
 using test::RemoveTree;
 using test::WriteFileOfSize;
 using namespace std::chrono_literals;
@@ -38,57 +44,10 @@ bool KeyExists(const wchar_t* path) {
     return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
-struct ServerProcess {
-    UniqueKernelHandle process;
-    DWORD mainThread = 0;
-};
-
-ServerProcess StartServer(const wchar_t* arguments) {
-    std::wstring line = std::wstring(L"\"") + kServerPath + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started{};
-    ServerProcess server;
-    if (::CreateProcessW(kServerPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &started)) {
-        ::CloseHandle(started.hThread);
-        server.process.Reset(started.hProcess);
-        server.mainThread = started.dwThreadId;
-    }
-    return server;
-}
+ChildProcess StartServer(const wchar_t* arguments) { return StartChild(kServerPath, arguments); }
 
 DWORD RunServer(const wchar_t* arguments) {
-    UniqueKernelHandle process = std::move(StartServer(arguments).process);
-    if (!process) return 0xFFFFFFFF;
-    ::WaitForSingleObject(process.Get(), 60000);
-    DWORD code = 0xFFFFFFFF;
-    ::GetExitCodeProcess(process.Get(), &code);
-    return code;
-}
-
-ComPtr<ITrovelleCache> Connect() {
-    ComPtr<ITrovelleCache> cache;
-    EXPECT_EQ(::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
-                                 IID_PPV_ARGS(&cache)),
-              S_OK);
-    return cache;
-}
-
-UINT64 SizeOf(ITrovelleCache& cache, const wchar_t* folder) {
-    BSTR path = folder != nullptr ? ::SysAllocString(folder) : nullptr;
-    UINT64 size = ~0ull;
-    EXPECT_EQ(cache.GetFolderSize(path, &size), S_OK);
-    ::SysFreeString(path);
-    return size;
-}
-
-// A fresh sum of the folder, measured in this process without any cache.
-UINT64 FreshSum(const std::wstring& folder) {
-    Win32DirectoryLister lister;
-    Win32DriveTypes drives;
-    CriticalSection lock;
-    return FolderCache(lister, drives, lock).SumFolder(ToCore(folder));
+    return WaitForExitCode(StartServer(arguments).process.Get(), 60000);
 }
 
 std::string Dump(ITrovelleCache& cache, UINT flags = 0) {
@@ -108,19 +67,6 @@ int RecordsOf(const std::string& dump, const std::string& key) {
         ++count;
     }
     return count;
-}
-
-// Changes arrive asynchronously: the answer must reach the fresh sum within a few seconds.
-::testing::AssertionResult EventuallyFresh(ITrovelleCache& cache, const std::wstring& folder) {
-    UINT64 answer = 0;
-    UINT64 fresh = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        answer = SizeOf(cache, folder.c_str());
-        fresh = FreshSum(folder);
-        if (answer == fresh) return ::testing::AssertionSuccess();
-        std::this_thread::sleep_for(100ms);
-    }
-    return ::testing::AssertionFailure() << "cached " << answer << ", fresh " << fresh;
 }
 
 class CacheServer : public ::testing::Test {
@@ -156,7 +102,7 @@ TEST_F(CacheServer, RegistrationIsWrittenAndRemovedAndASecondInstanceDoesNothing
 
     {
         // Without "-" or "/" the word is no switch: the program serves instead of registering.
-        ServerProcess serving = StartServer(L"RegServer");
+        ChildProcess serving = StartServer(L"RegServer");
         ASSERT_TRUE(serving.process);
         EXPECT_EQ(::WaitForSingleObject(serving.process.Get(), 2000),
                   static_cast<DWORD>(WAIT_TIMEOUT));

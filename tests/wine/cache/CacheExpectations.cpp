@@ -1,0 +1,33 @@
+#include "CacheExpectations.h"
+
+#include <chrono>
+#include <thread>
+
+namespace trovelle::test {
+
+Microsoft::WRL::ComPtr<ITrovelleCache> Connect() {
+    HRESULT result = E_FAIL;
+    auto cache = ConnectToCache(&result);
+    EXPECT_EQ(result, S_OK);
+    return cache;
+}
+
+UINT64 SizeOf(ITrovelleCache& cache, const wchar_t* folder) {
+    UINT64 size = ~0ull;
+    EXPECT_EQ(AskFolderSize(cache, folder, &size), S_OK);
+    return size;
+}
+
+::testing::AssertionResult EventuallyFresh(ITrovelleCache& cache, const std::wstring& folder) {
+    UINT64 answer = 0;
+    UINT64 fresh = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        answer = SizeOf(cache, folder.c_str());
+        fresh = FreshSum(folder);
+        if (answer == fresh) return ::testing::AssertionSuccess();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return ::testing::AssertionFailure() << "cached " << answer << ", fresh " << fresh;
+}
+
+}  // namespace trovelle::test

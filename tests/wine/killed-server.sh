@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# A cache server killed in the middle of a long scan: the next client starts a new server and
+# gets the right total. Wine keeps a killed server's class object listed until all of its own
+# processes have ended (Windows notices at once), so this runs as a script that lets Wine wind
+# down between the kill and the next client.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+cd "$WINEPREFIX/drive_c"
+client='C:\Program Files\Trovelle Pro\Tests\wine_stress_client.exe'
+tree='D:\Big20k'
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+wineserver -w  # no server of an earlier run may still be there
+# This client keeps the server in cold scans of the tree (it empties the cache before each call).
+wine "$client" rescan 1000 "$tree" >"$log" 2>&1 &
+asking=$!
+server=
+for _ in $(seq 100); do
+    server=$(pgrep -f '^C:.*TrovexCache\.exe' | head -n1) && [ -n "$server" ] && break
+    sleep 0.05
+done
+[ -n "$server" ] || { echo "FAIL: no server started"; exit 1; }
+sleep 2
+kill -9 "$server"
+wait "$asking"
+echo "client during the kill: $(tr -d '\r' <"$log" | grep calls)"
+grep -q 'failed [1-9]' "$log" || { echo "FAIL: the client saw no failure; nothing was tested"; exit 1; }
+
+wineserver -w
+wine "$client" ask 1 "$tree" "$tree" >"$log" 2>&1
+status=$?
+echo "next client: $(tr -d '\r' <"$log" | grep -E 'calls|connect') (exit $status)"
+[ $status -eq 0 ] || { echo "FAIL: the next client was not served with the right total"; exit 1; }
+wine "C:\\Program Files\\Trovelle Pro\\Tools\\CacheClient.exe" release >/dev/null 2>&1
+echo "PASS"

@@ -1,0 +1,99 @@
+// One process of the stress run, started by the stress tests:
+//   wine_stress_client ask <calls> <quiet folder> <busy folder>
+//       alternates GetFolderSize between the two folders; every answer for the quiet folder must
+//       equal its fresh sum. Exit code 0 when every call succeeded and every quiet answer was right.
+//   wine_stress_client rescan <calls> <folder>
+//       empties the cache before every call, so that the server is nearly always in a cold scan.
+//   wine_stress_client mutate <folder> <stop event>
+//       creates, grows, renames and deletes files (and a folder) under <folder> until the named
+//       event is set.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "CacheSession.h"
+#include "ComApartment.h"
+#include "UniqueHandle.h"
+
+namespace trovelle::test {
+namespace {
+
+int Ask(int calls, const std::wstring& quiet, const std::wstring& busy, bool coldEveryTime) {
+    ComApartment apartment;
+    HRESULT connected = E_FAIL;
+    auto cache = ConnectToCache(&connected);
+    if (!cache) {
+        std::wprintf(L"connect failed: 0x%08lX\n", static_cast<unsigned long>(connected));
+        return 3;
+    }
+    const UINT64 expected = FreshSum(quiet);
+    int failed = 0;
+    int wrong = 0;
+    for (int call = 0; call < calls; ++call) {
+        const bool askQuiet = call % 2 == 0;
+        const std::wstring& folder = askQuiet ? quiet : busy;
+        UINT64 size = 0;
+        if (coldEveryTime && FAILED(cache->ResetCache())) {
+            ++failed;
+        } else if (FAILED(AskFolderSize(*cache.Get(), folder.c_str(), &size))) {
+            ++failed;
+        } else if (askQuiet && size != expected) {
+            ++wrong;
+        }
+    }
+    std::wprintf(L"calls %d failed %d wrong %d\n", calls, failed, wrong);
+    return failed == 0 && wrong == 0 ? 0 : 1;
+}
+
+bool WriteBytes(const std::wstring& path, DWORD bytes) {
+    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    ::SetFilePointer(file.Get(), static_cast<LONG>(bytes), nullptr, FILE_BEGIN);
+    return ::SetEndOfFile(file.Get()) != FALSE;
+}
+
+int Mutate(const std::wstring& folder, const wchar_t* stopEvent) {
+    UniqueKernelHandle stop(::OpenEventW(SYNCHRONIZE, FALSE, stopEvent));
+    if (!stop) return 3;
+    int rounds = 0;
+    while (::WaitForSingleObject(stop.Get(), 0) == WAIT_TIMEOUT) {
+        const std::wstring name = folder + L"\\m" + std::to_wstring(rounds % 16);
+        const std::wstring renamed = name + L".renamed";
+        const std::wstring sub = folder + L"\\sub" + std::to_wstring(rounds % 4);
+        WriteBytes(name, 100);
+        WriteBytes(name, 5000 + rounds % 100);
+        ::MoveFileExW(name.c_str(), renamed.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (rounds % 3 == 0) ::DeleteFileW(renamed.c_str());
+        if (rounds % 8 == 0) {
+            ::CreateDirectoryW(sub.c_str(), nullptr);
+            WriteBytes(sub + L"\\inner", 700);
+        } else if (rounds % 8 == 4) {
+            ::DeleteFileW((sub + L"\\inner").c_str());
+            ::RemoveDirectoryW(sub.c_str());
+        }
+        ++rounds;
+        ::Sleep(1);
+    }
+    std::wprintf(L"rounds %d\n", rounds);
+    return 0;
+}
+
+}  // namespace
+}  // namespace trovelle::test
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace trovelle::test;
+    if (argc == 5 && std::wcscmp(argv[1], L"ask") == 0) {
+        return Ask(_wtoi(argv[2]), argv[3], argv[4], false);
+    }
+    if (argc == 4 && std::wcscmp(argv[1], L"rescan") == 0) {
+        return Ask(_wtoi(argv[2]), argv[3], argv[3], true);
+    }
+    if (argc == 4 && std::wcscmp(argv[1], L"mutate") == 0) return Mutate(argv[2], argv[3]);
+    std::fwprintf(stderr, L"usage: wine_stress_client ask <calls> <quiet> <busy> | "
+                          L"rescan <calls> <folder> | mutate <folder> <stop event>\n");
+    return 2;
+}

@@ -43,6 +43,17 @@ TEST_F(DialogsInProcess, AboutLinksAreHitInTheirOwnRectanglesOnly) {
     EXPECT_EQ(about->LinkAt(CentreInClient(dialog, IDOK), order, 3), 0);
     EXPECT_EQ(about->LinkAt(POINT{-5, -5}, order, 3), 0);
 
+    // Moving over a link shows the hand; elsewhere the cursor is left alone.
+    const HCURSOR hand = ::LoadCursorW(ui::TheModule().Instance(), MAKEINTRESOURCEW(IDC_LINK_HAND));
+    ASSERT_NE(hand, nullptr);
+    const auto at = [](POINT point) { return MAKELPARAM(point.x, point.y); };
+    const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+    ::SetCursor(arrow);
+    ::SendMessageW(dialog, WM_MOUSEMOVE, 0, at(CentreInClient(dialog, IDC_ABOUT_WEB_LABEL)));
+    EXPECT_EQ(::GetCursor(), arrow);
+    ::SendMessageW(dialog, WM_MOUSEMOVE, 0, at(CentreInClient(dialog, IDC_ABOUT_SUPPORT_LINK)));
+    EXPECT_EQ(::GetCursor(), hand);
+
     // The labels are bold, the links underlined; both fonts belong to the skin.
     LOGFONTW bold{};
     LOGFONTW underline{};

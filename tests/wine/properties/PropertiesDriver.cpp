@@ -62,8 +62,12 @@ HWND WaitForWindow(DWORD processId, const wchar_t* className, const wchar_t* cap
     return search.found;
 }
 
-PropertiesProgram::PropertiesProgram() {
-    std::wstring command = std::wstring(L"\"") + kProgramFolder + L"\\TrovexProperties.exe\"";
+std::wstring InstalledProgram() {
+    return std::wstring(kProgramFolder) + L"\\TrovexProperties.exe";
+}
+
+PropertiesProgram::PropertiesProgram(std::wstring program) {
+    std::wstring command = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};

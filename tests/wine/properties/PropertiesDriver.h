@@ -18,11 +18,14 @@ inline constexpr wchar_t kSettingsCaption[] = L"Trovelle Pro Properties";
 inline constexpr wchar_t kAboutCaption[] = L"About Trovelle Pro";
 inline constexpr wchar_t kQuestionCaption[] = L"Trovelle Pro";
 
+std::wstring InstalledProgram();
+
 // A started settings program and its main dialog.
 class PropertiesProgram {
 public:
-    // Starts the installed program and waits for its dialog; fails the test when none shows.
-    PropertiesProgram();
+    // Starts the program (the installed one unless given) and waits for its dialog; fails the
+    // test when none shows.
+    explicit PropertiesProgram(std::wstring program = InstalledProgram());
     ~PropertiesProgram();
     PropertiesProgram(const PropertiesProgram&) = delete;
     PropertiesProgram& operator=(const PropertiesProgram&) = delete;

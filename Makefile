@@ -4,13 +4,16 @@ NATIVE     := $(BUILD)/native
 WINDOWS    := $(BUILD)/win
 JOBS       ?= 2
 
-.PHONY: run test deps build native windows prefix install clean
+.PHONY: run test bench deps build native windows prefix install clean
 
 run: build prefix install
 	scripts/run-demo.sh $(FOLDER)
 
 test: build prefix install
 	cd $(NATIVE) && ctest --output-on-failure -j$(JOBS)
+
+bench: build prefix install
+	scripts/run-bench.sh
 
 deps:
 	scripts/install-deps.sh

@@ -28,9 +28,9 @@ for file in TrovexProperties/TrovexProperties.exe TrovexProperties/TrovellePro.c
         cp -f "$WIN_BUILD/$file" "$folder/"
     fi
 done
-for tool in DetailsHost CacheClient; do
-    if [ -f "$WIN_BUILD/tools/$tool.exe" ]; then
-        cp "$WIN_BUILD/tools/$tool.exe" "$folder/Tools/"
+for tool in tools/DetailsHost tools/CacheClient bench/bench_cache_server bench/bench_columns; do
+    if [ -f "$WIN_BUILD/$tool.exe" ]; then
+        cp "$WIN_BUILD/$tool.exe" "$folder/Tools/"
     fi
 done
 

@@ -1,0 +1,182 @@
+// Prints the cache server's figures under Wine, each next to a baseline measured in the same run.
+// A measuring program, not a test: no time makes it fail; it exits non-zero only when an answer
+// is wrong.
+//
+//   bench_cache_server [tree]     (default D:\Big20k, made by the test fixtures)
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CacheSession.h"
+#include "ComApartment.h"
+#include "UniqueHandle.h"
+
+namespace {
+
+using namespace trovelle;
+using namespace trovelle::test;
+using Clock = std::chrono::steady_clock;
+
+bool g_wrongAnswer = false;
+
+void Check(bool ok, const char* what) {
+    if (!ok) {
+        std::printf("   WRONG ANSWER: %s\n", what);
+        g_wrongAnswer = true;
+    }
+}
+
+double MedianMilliseconds(int rounds, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        const auto start = Clock::now();
+        work();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The baseline of a cold scan: what a plain program does to add up a tree.
+UINT64 WalkWithFindFirstFile(const std::wstring& root) {
+    UINT64 total = 0;
+    std::vector<std::wstring> pending{root};
+    while (!pending.empty()) {
+        const std::wstring folder = std::move(pending.back());
+        pending.pop_back();
+        WIN32_FIND_DATAW found;
+        UniqueFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+        if (!find) continue;
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) {
+                    pending.push_back(folder + L"\\" + found.cFileName);
+                }
+            } else {
+                total += (UINT64{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+            }
+        } while (::FindNextFileW(find.Get(), &found));
+    }
+    return total;
+}
+
+void WriteBytes(const std::wstring& path, DWORD bytes) {
+    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ::SetFilePointer(file.Get(), static_cast<LONG>(bytes), nullptr, FILE_BEGIN);
+    ::SetEndOfFile(file.Get());
+}
+
+// Folders the next request will list: those with either size marked stale in the dump.
+int StaleFoldersInDump(ITrovelleCache& cache) {
+    const wchar_t file[] = L"C:\\bench-dump.txt";
+    BSTR path = ::SysAllocString(file);
+    cache.SaveDebugInfo(path, 0);
+    ::SysFreeString(path);
+    std::ifstream in(file, std::ios::binary);
+    int stale = 0;
+    std::string line;
+    std::string record;
+    while (std::getline(in, line)) {
+        if (line.empty()) {
+            if (record.find("(1)") != std::string::npos) ++stale;
+            record.clear();
+        } else {
+            record += line;
+        }
+    }
+    ::DeleteFileW(file);
+    return stale;
+}
+
+void ColdScan(ITrovelleCache& cache, const std::wstring& tree) {
+    UINT64 answer = 0;
+    const double server = MedianMilliseconds(5, [&] {
+        cache.ResetCache();
+        AskFolderSize(cache, tree.c_str(), &answer);
+    });
+    UINT64 walked = 0;
+    const double walk = MedianMilliseconds(5, [&] { walked = WalkWithFindFirstFile(tree); });
+    Check(answer == walked, "cold answer equals the plain walk");
+    std::printf("cold GetFolderSize of %ls: %.1f ms; FindFirstFileW walk: %.1f ms; ratio %.2fx "
+                "(target <= 1.5x)\n",
+                tree.c_str(), server, walk, server / walk);
+}
+
+void WarmAnswers(ITrovelleCache& cache, const std::wstring& tree) {
+    const int calls = 5000;
+    UINT64 answer = 0;
+    AskFolderSize(cache, tree.c_str(), &answer);
+    BSTR path = ::SysAllocString(tree.c_str());
+    const double sizes = MedianMilliseconds(3, [&] {
+        for (int call = 0; call < calls; ++call) cache.GetFolderSize(path, &answer);
+    });
+    ::SysFreeString(path);
+    UINT count = 0;
+    const double trivial = MedianMilliseconds(3, [&] {
+        for (int call = 0; call < calls; ++call) cache.GetTypeInfoCount(&count);
+    });
+    // Each answer asks the system for the drive's type first; its cost here, for the record.
+    const std::wstring root = tree.substr(0, 3);
+    const double driveTypes = MedianMilliseconds(3, [&] {
+        for (int call = 0; call < calls; ++call) ::GetDriveTypeW(root.c_str());
+    });
+    std::printf("warm GetFolderSize: %.1f us per call; GetTypeInfoCount: %.1f us per call; "
+                "ratio %.2fx (target <= 1.1x); one GetDriveTypeW: %.1f us\n",
+                sizes * 1000 / calls, trivial * 1000 / calls, sizes / trivial,
+                driveTypes * 1000 / calls);
+}
+
+void ChangeAtDepthFive(ITrovelleCache& cache) {
+    const std::wstring root = L"D:\\BenchDepth";
+    std::wstring folder = root;
+    ::CreateDirectoryW(root.c_str(), nullptr);
+    for (int level = 1; level <= 5; ++level) {
+        WriteBytes(folder + L"\\side" + std::to_wstring(level) + L".txt", 10);
+        ::CreateDirectoryW((folder + L"\\Other").c_str(), nullptr);  // a sibling never listed again
+        WriteBytes(folder + L"\\Other\\o.txt", 20);
+        folder += L"\\L" + std::to_wstring(level);
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    const std::wstring file = folder + L"\\deep.txt";
+    WriteBytes(file, 100);
+    UINT64 answer = 0;
+    AskFolderSize(cache, root.c_str(), &answer);  // everything cached and watched
+    Check(StaleFoldersInDump(cache) == 0, "a fresh tree has no stale folder");
+
+    WriteBytes(file, 5000);
+    int stale = 0;
+    for (int wait = 0; wait < 100 && stale == 0; ++wait) {
+        ::Sleep(50);
+        stale = StaleFoldersInDump(cache);
+    }
+    AskFolderSize(cache, root.c_str(), &answer);
+    Check(answer == FreshSum(root), "the answer after the change equals a fresh sum");
+    std::printf("change of one file at depth 5: the next request lists %d folders (target 6)\n",
+                stale);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring tree = argc > 1 ? argv[1] : L"D:\\Big20k";
+    ComApartment apartment;
+    HRESULT connected = E_FAIL;
+    auto cache = ConnectToCache(&connected);
+    if (!cache) {
+        std::printf("cannot reach the cache server: 0x%08lX\n", static_cast<unsigned long>(connected));
+        return 2;
+    }
+    ColdScan(*cache.Get(), tree);
+    WarmAnswers(*cache.Get(), tree);
+    ChangeAtDepthFive(*cache.Get());
+    cache->ReleaseServer();
+    return g_wrongAnswer ? 1 : 0;
+}

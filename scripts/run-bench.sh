@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Prints every benchmark's figures: the portable core natively, then the cache server and the
+# size columns under Wine. Measurements only: nothing here fails on a time.
+set -euo pipefail
+here=$(dirname "$0")
+source "$here/wine-env.sh"
+"$TROVELLE_BUILD/native/bench/bench_core"
+"$here/../tests/wine/make-fixtures.sh"
+tools='C:\Program Files\Trovelle Pro\Tools'
+echo
+"$here/wine-run.sh" "$tools\\bench_cache_server.exe"
+echo
+"$here/wine-run.sh" "$tools\\bench_columns.exe"

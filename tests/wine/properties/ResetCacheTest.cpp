@@ -15,6 +15,9 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
+constexpr const wchar_t* kDumps[] = {L"C:\\reset-before.txt", L"C:\\reset-no.txt",
+                                     L"C:\\reset-after.txt"};
+
 // Size of the cache's dump in bytes; -1 when it could not be written.
 int64_t DumpSize(ITrovelleCache* cache, const wchar_t* path) {
     BSTR file = ::SysAllocString(path);
@@ -47,19 +50,21 @@ TEST(ResetCache, EmptiesTheRunningServerOnlyAfterYes) {
     ASSERT_HRESULT_SUCCEEDED(cache->GetFolderSize(folder, &size));
     ::SysFreeString(folder);
     EXPECT_GT(size, 0u);
-    ASSERT_GT(DumpSize(cache.Get(), L"C:\\reset-before.txt"), 0) << "the cache holds folders";
+    ASSERT_GT(DumpSize(cache.Get(), kDumps[0]), 0) << "the cache holds folders";
 
     PropertiesProgram program;
     ASSERT_NE(program.Dialog(), nullptr);
     ResetThroughTheDialog(program, IDNO);
-    EXPECT_GT(DumpSize(cache.Get(), L"C:\\reset-no.txt"), 0) << "No resets nothing";
+    EXPECT_GT(DumpSize(cache.Get(), kDumps[1]), 0) << "No resets nothing";
     ResetThroughTheDialog(program, IDYES);
-    EXPECT_EQ(DumpSize(cache.Get(), L"C:\\reset-after.txt"), 0) << "the cache is empty";
+    EXPECT_EQ(DumpSize(cache.Get(), kDumps[2]), 0) << "the cache is empty";
 
     program.Click(IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 2);
     cache.Reset();
     StopCacheServer();
+    for (const wchar_t* dump : kDumps) ::DeleteFileW(dump);
+    DeleteSettingsKey();
 }
 
 TEST(ResetCache, WithoutARunningServerNothingStartsIt) {

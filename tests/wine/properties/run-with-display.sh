@@ -10,8 +10,8 @@ shots="$WINEPREFIX/drive_c/screenshots"
 if compgen -G "$shots/*.bmp" >/dev/null; then
     mkdir -p "$TROVELLE_BUILD/screenshots"
     for picture in "$shots"/*.bmp; do
-        convert "$picture" "$TROVELLE_BUILD/screenshots/$(basename "${picture%.bmp}").png" 2>/dev/null ||
-            cp -f "$picture" "$TROVELLE_BUILD/screenshots/"
+        png="$TROVELLE_BUILD/screenshots/$(basename "${picture%.bmp}").png"
+        convert "$picture" "$png" 2>/dev/null || cp -f "$picture" "$TROVELLE_BUILD/screenshots/"
     done
 fi
 exit $status

@@ -77,7 +77,12 @@ STDMETHODIMP TrovelleCacheObject::CreateCache() { return StartCachingAllDrives(*
 
 uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
     if (folder == nullptr) return 0;
-    return cache_.GetFolderSize(ToCore(folder));
+    const std::u16string path = ToCore(folder);
+    if (!path.empty() && !cache_.HasNode(path)) {
+        const wchar_t root[] = {folder[0], L':', L'\\', L'\0'};
+        if (::GetDriveTypeW(root) == DRIVE_FIXED) OpenFoldersAbove(folder);
+    }
+    return cache_.GetFolderSize(path);
 }
 
 STDMETHODIMP TrovelleCacheObject::GetFolderSize(BSTR folder, UINT64* size) {

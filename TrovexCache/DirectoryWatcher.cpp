@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "Win32FileSystem.h"
+
 namespace trovelle {
 
 DirectoryWatcher::~DirectoryWatcher() {
@@ -44,6 +46,17 @@ DWORD DirectoryWatcher::Watch(int mode) {
             return 0;
         default:
             return ERROR_INVALID_PARAMETER;
+    }
+}
+
+void DirectoryWatcher::OpenFoldersAbove(const std::wstring& folder) {
+    if (folder.size() < 4 || folder[1] != L':') return;
+    for (size_t cut = folder.find_first_of(L"\\/", 3); cut != std::wstring::npos;
+         cut = folder.find_first_of(L"\\/", cut + 1)) {
+        UniqueKernelHandle opened(::CreateFileW(
+            LongPathForm(folder.substr(0, cut)).c_str(), FILE_LIST_DIRECTORY,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     }
 }
 

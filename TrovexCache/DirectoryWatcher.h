@@ -36,6 +36,11 @@ public:
     DWORD Watch(int mode);
     const std::wstring& RootPath(size_t index) const { return roots_[index]->path; }
 
+    // Opens, and closes again, every folder above `folder` below its drive root. Wine's subtree
+    // watch covers a folder only when each folder above it was opened after the watch began;
+    // Windows needs none of this, and a few opens before a folder is first measured cost little.
+    static void OpenFoldersAbove(const std::wstring& folder);
+
 protected:
     virtual void OnChange(std::unique_ptr<ChangeBatch> batch) = 0;
     // Stops the worker and waits for every batch thread; a derived destructor calls it first,

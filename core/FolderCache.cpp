@@ -207,6 +207,13 @@ void FolderCache::Reset() {
     index_.ClearIndex();
 }
 
+bool FolderCache::HasNode(const Path& folder) {
+    Path key = folder;
+    FoldKey(key);
+    LockGuard guard(lock_);
+    return index_.Find(key) != nullptr;
+}
+
 size_t FolderCache::CachedFolderCount() {
     LockGuard guard(lock_);
     return index_.Count();

@@ -37,6 +37,8 @@ public:
     void Reset();
 
     size_t CachedFolderCount();
+    // Whether the folder has a node in the index (valid or stale).
+    bool HasNode(const Path& folder);
     // Runs `visit` for every node with the cache lock held throughout.
     void VisitLocked(const std::function<void(const FolderNode&)>& visit);
 

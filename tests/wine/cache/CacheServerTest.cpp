@@ -214,6 +214,21 @@ TEST_F(CacheServer, AnswersFollowFilesCreatedGrownDeletedAndRenamed) {
     // the folder's old path (or not at all), which Windows does not do.
 }
 
+// Details view asks for the folders it shows, deep ones first; their changes must be followed
+// whatever the order of the requests.
+TEST_F(CacheServer, AFolderAskedForBeforeItsParentsFollowsChangesToo) {
+    const std::wstring root = L"D:\\CacheDeepFirst";
+    MakeTree(root);
+    test::StopCacheServer();
+    ComPtr<ITrovelleCache> cache = Connect();
+    ASSERT_TRUE(cache);
+    EXPECT_EQ(SizeOf(*cache.Get(), (root + L"\\Sub\\Deep").c_str()), 300000u);
+    EXPECT_EQ(SizeOf(*cache.Get(), root.c_str()), 321000u);
+    WriteFileOfSize(root + L"\\Sub\\Deep\\c.txt", 1000);
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root + L"\\Sub\\Deep"));
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), root));
+}
+
 TEST_F(CacheServer, AnOverflowStormStillEndsWithRightTotals) {
     const std::wstring root = L"D:\\CacheStorm";
     MakeTree(root);

@@ -35,6 +35,25 @@ void WithSplashMutex(Change change) {
 
 INT_PTR CALLBACK SplashProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+// Waits for `event` up to `timeout` ms while serving the thread's windows, so that the splash
+// paints (and shows at all under Wine) instead of standing blank until it is closed.
+void WaitPumpingMessages(HANDLE event, DWORD timeout) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeout;
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) return;
+        const DWORD woke = ::MsgWaitForMultipleObjects(1, &event, FALSE,
+                                                       static_cast<DWORD>(deadline - now),
+                                                       QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) return;  // the event, the timeout or a failure
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
 DWORD WINAPI SplashMain(void*) {
     HWND splash = ::CreateDialogParamW(::GetModuleHandleW(nullptr),
                                        MAKEINTRESOURCEW(IDD_SPLASH), ::GetDesktopWindow(),
@@ -44,7 +63,7 @@ DWORD WINAPI SplashMain(void*) {
         ::UpdateWindow(splash);
     }
     UniqueKernelHandle closeEvent(::CreateEventW(nullptr, TRUE, FALSE, kCloseEventName));
-    if (closeEvent) ::WaitForSingleObject(closeEvent.Get(), kSplashTimeout);
+    if (closeEvent) WaitPumpingMessages(closeEvent.Get(), kSplashTimeout);
     if (splash != nullptr) ::DestroyWindow(splash);
     return 0;
 }

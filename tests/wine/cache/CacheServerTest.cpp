@@ -16,6 +16,7 @@
 #include "CacheSession.h"
 #include "ChildProcess.h"
 #include "LeftoverServer.h"
+#include "Screenshot.h"
 #include "TestFiles.h"
 #include "SettingsStore.h"
 #include "UniqueHandle.h"
@@ -284,6 +285,41 @@ TEST_F(CacheServer, CacheAllDecidesWhetherFixedDrivesAreScannedAtStart) {
     }
     SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
     test::StopCacheServer();
+}
+
+// The start-up scan of every fixed drive, with its splash (run on a display of its own).
+TEST_F(CacheServer, SplashShowsWhileTheFixedDrivesAreScannedAndClosesAfter) {
+    test::StopCacheServer();
+    {
+        SettingsKey key = SettingsKey::OpenForWriting(KEY_ALL_ACCESS);
+        key.WriteInteger(Setting::CacheAll, 1);
+        key.WriteInteger(Setting::EnableUpdSplash, 1);
+    }
+    // Started here rather than by COM: Wine starts COM servers from its service process, which
+    // has no display, and a splash there is never shown.
+    ChildProcess server = StartServer(L"");
+    ASSERT_TRUE(server.process);
+    HWND splash = nullptr;
+    for (int wait = 0; wait < 250 && splash == nullptr; ++wait) {
+        for (HWND dialog = ::FindWindowExW(nullptr, nullptr, L"#32770", nullptr); dialog != nullptr;
+             dialog = ::FindWindowExW(nullptr, dialog, L"#32770", nullptr)) {
+            if (::IsWindowVisible(dialog) &&
+                ::FindWindowExW(dialog, nullptr, L"Static", L"Updating cache \u2026") != nullptr) {
+                splash = dialog;
+            }
+        }
+        if (splash == nullptr) std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_NE(splash, nullptr) << "no splash shown while the drives were scanned";
+    test::SaveScreenshot(splash, L"cache-splash");
+    for (int wait = 0; wait < 600 && ::IsWindow(splash); ++wait) std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(::IsWindow(splash)) << "the splash stayed after a minute";
+    ComPtr<ITrovelleCache> cache = Connect();
+    ASSERT_TRUE(cache);
+    const std::string dump = Dump(*cache.Get());
+    EXPECT_EQ(RecordsOf(dump, "d:\\big20k"), 1) << "D: was scanned before the splash closed";
+    EXPECT_EQ(RecordsOf(dump, "c:\\windows"), 1) << "and C: too";
+    SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
 }
 
 }  // namespace

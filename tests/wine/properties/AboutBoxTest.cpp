@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PropertiesDriver.h"
+#include "Screenshot.h"
 #include "res/resource.h"
 
 namespace trovelle::test {

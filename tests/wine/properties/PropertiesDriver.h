@@ -85,7 +85,4 @@ bool SettingsKeyExists();
 int64_t AsInteger(const StoredValue& value);
 std::wstring AsText(const StoredValue& value);
 
-// Saves a window's picture as a .bmp file under the screenshots folder.
-void SaveScreenshot(HWND window, const std::wstring& name);
-
 }  // namespace trovelle::test

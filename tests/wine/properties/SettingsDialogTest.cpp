@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "PropertiesDriver.h"
+#include "Screenshot.h"
 #include "SettingsStore.h"
 #include "res/resource.h"
 

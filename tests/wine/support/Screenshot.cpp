@@ -5,7 +5,8 @@
 
 #include <vector>
 
-#include "PropertiesDriver.h"
+#include "Screenshot.h"
+#include "UniqueHandle.h"
 
 namespace trovelle::test {
 namespace {

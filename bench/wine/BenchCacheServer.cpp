@@ -5,15 +5,13 @@
 //   bench_cache_server [tree]     (default D:\Big20k, made by the test fixtures)
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "CacheSession.h"
 #include "ComApartment.h"
 #include "UniqueHandle.h"
@@ -22,7 +20,8 @@ namespace {
 
 using namespace trovelle;
 using namespace trovelle::test;
-using Clock = std::chrono::steady_clock;
+using bench::MedianMilliseconds;
+using bench::WriteBytes;
 
 bool g_wrongAnswer = false;
 
@@ -31,17 +30,6 @@ void Check(bool ok, const char* what) {
         std::printf("   WRONG ANSWER: %s\n", what);
         g_wrongAnswer = true;
     }
-}
-
-double MedianMilliseconds(int rounds, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int round = 0; round < rounds; ++round) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 // The baseline of a cold scan: what a plain program does to add up a tree.
@@ -65,13 +53,6 @@ UINT64 WalkWithFindFirstFile(const std::wstring& root) {
         } while (::FindNextFileW(find.Get(), &found));
     }
     return total;
-}
-
-void WriteBytes(const std::wstring& path, DWORD bytes) {
-    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ::SetFilePointer(file.Get(), static_cast<LONG>(bytes), nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file.Get());
 }
 
 // Folders the next request will list: those with either size marked stale in the dump.

@@ -7,13 +7,11 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "ComApartment.h"
 #include "SettingsStore.h"
 #include "UniqueHandle.h"
@@ -21,7 +19,8 @@
 namespace {
 
 using namespace trovelle;
-using Clock = std::chrono::steady_clock;
+using bench::MedianMilliseconds;
+using bench::WriteBytes;
 
 const CLSID kTrovexFolderSize = {0x40d66076, 0x62fe, 0x4b57,
                                  {0x86, 0x67, 0xdb, 0x80, 0x29, 0x25, 0xfb, 0xb6}};
@@ -31,24 +30,6 @@ struct Item {
     std::wstring path;
     DWORD attributes;
 };
-
-double MedianMilliseconds(int rounds, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int round = 0; round < rounds; ++round) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void WriteBytes(const std::wstring& path, DWORD bytes) {
-    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ::SetFilePointer(file.Get(), static_cast<LONG>(bytes), nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file.Get());
-}
 
 // 900 files and 100 folders of five files each.
 void MakeFolderOnce(const std::wstring& folder) {

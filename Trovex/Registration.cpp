@@ -1,6 +1,7 @@
 #include "Registration.h"
 
 #include "Registrar.h"
+#include "SystemLocaleScope.h"
 #include "TypeLibDispatch.h"
 
 namespace trovelle {
@@ -52,18 +53,6 @@ const std::initializer_list<RegistryEntry> kEntries = {
 Substitutions ModuleSubstitutions() {
     return {{L"%MODULE%", ThisModulePath()}, {L"%APPID%", kAppId}};
 }
-
-// Registration runs under the system's default locale; the caller's locale comes back after.
-class SystemLocaleScope {
-public:
-    SystemLocaleScope() : previous_(::GetThreadLocale()) { ::SetThreadLocale(LOCALE_SYSTEM_DEFAULT); }
-    ~SystemLocaleScope() { ::SetThreadLocale(previous_); }
-    SystemLocaleScope(const SystemLocaleScope&) = delete;
-    SystemLocaleScope& operator=(const SystemLocaleScope&) = delete;
-
-private:
-    const LCID previous_;
-};
 
 }  // namespace
 

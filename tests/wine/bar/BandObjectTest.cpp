@@ -188,8 +188,8 @@ TEST_F(BandObject, FocusAndAccelerators) {
 TEST_F(BandObject, LibraryUnloadsOnlyWithoutObjects) {
     const HMODULE module = ::GetModuleHandleW(L"TrovexBar.dll");
     ASSERT_NE(module, nullptr);
-    auto canUnload =
-        reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(::GetProcAddress(module, "DllCanUnloadNow"));
+    auto canUnload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
     ASSERT_NE(canUnload, nullptr);
     EXPECT_EQ(canUnload(), S_FALSE);
     withSite_.Reset();

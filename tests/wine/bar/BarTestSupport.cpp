@@ -320,20 +320,4 @@ MenuVisit ClickAndDrive(HWND bandWindow, HWND toolbar,
     return job.visit;
 }
 
-std::wstring ScreenshotPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    std::wstring path;
-    if (::GetEnvironmentVariableW(L"TROVELLE_SCREENSHOTS", folder, MAX_PATH) > 0) {
-        path = folder;
-    } else {
-        path = L"C:\\Program Files\\Trovelle Pro\\Tests";
-    }
-    for (wchar_t& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    if (path.rfind(L"\\", 0) == 0 && path.rfind(L"\\\\", 0) != 0) path = L"\\\\?\\unix" + path;
-    ::CreateDirectoryW(path.c_str(), nullptr);
-    return path + L"\\" + name;
-}
-
 }  // namespace trovelle::test

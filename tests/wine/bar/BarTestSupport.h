@@ -113,7 +113,4 @@ MenuVisit ClickAndDrive(HWND bandWindow, HWND toolbar,
 void Dismiss(HWND menuWindow, HMENU menu);
 std::function<void(HWND, HMENU)> Choose(UINT command);
 
-// The Windows path of a picture file in the screenshots folder of the build.
-std::wstring ScreenshotPath(const wchar_t* name);
-
 }  // namespace trovelle::test

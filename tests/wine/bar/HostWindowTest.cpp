@@ -7,7 +7,7 @@
 #include <string>
 
 #include "BarTestSupport.h"
-#include "ScreenCapture.h"
+#include "Screenshot.h"
 #include "UniqueHandle.h"
 #include <gtest/gtest.h>
 
@@ -151,8 +151,7 @@ TEST(HostWindow, ChoosingGBytesInTheBandsMenuRedrawsTheSizes) {
         PostKey(menu, VK_DOWN);
         ::Sleep(150);
     }
-    const std::wstring picture = ScreenshotPath(L"settings-menu.bmp");
-    EXPECT_TRUE(host::SaveScreenPicture(nullptr, picture)) << ::testing::PrintToString(picture);
+    SaveScreenshot(host.Window(), L"settings-menu");  // the menu lies over the host's list
     EXPECT_EQ(::SendMessageW(toolbar, TB_GETSTATE, kToolbarButton, 0), TBSTATE_ENABLED | TBSTATE_PRESSED);
     PostKey(menu, VK_RETURN);
     ASSERT_TRUE(WaitForMenuClosed());

@@ -330,7 +330,9 @@ TEST_F(MenuKit, EveryGdiObjectIsGivenBack) {
     for (HBITMAP icon : icons) EXPECT_EQ(::GetObjectType(icon), 0u) << "icon bitmap left behind";
     EXPECT_EQ(::GetObjectType(check), 0u) << "owned check picture left behind";
     // Where the system keeps no count (Wine answers 0), the handle checks above are the test.
-    if (before > 0) EXPECT_EQ(GdiObjects(), before);
+    if (before > 0) {
+        EXPECT_EQ(GdiObjects(), before);
+    }
 }
 
 }  // namespace

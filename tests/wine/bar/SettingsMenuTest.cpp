@@ -155,6 +155,25 @@ TEST_F(SettingsMenu, ResetCacheWithNoServerDoesNothing) {
     EXPECT_EQ(ButtonState(), TBSTATE_ENABLED);
 }
 
+TEST_F(SettingsMenu, PropertiesStartsTheSettingsProgramBesideTheLibrary) {
+    ASSERT_EQ(WindowsTitled(L"Trovelle Pro Properties"), 0);
+    Open(Choose(kProperties));
+    HWND started = nullptr;
+    for (int waited = 0; waited < 15000 && started == nullptr; waited += 100) {
+        started = ::FindWindowW(nullptr, L"Trovelle Pro Properties");
+        if (started == nullptr) ::Sleep(100);
+    }
+    ASSERT_NE(started, nullptr) << "TrovexProperties.exe was not started";
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(started, &processId);
+    const UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
+    ::PostMessageW(started, WM_COMMAND, IDCANCEL, 0);
+    if (process && ::WaitForSingleObject(process.Get(), 10000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.Get(), 9);  // the program this test started
+    }
+    EXPECT_EQ(browser_->RefreshCount(), 0u);
+}
+
 std::string ReadWhole(const wchar_t* path) {
     std::string text;
     const UniqueKernelHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -2,7 +2,8 @@
 # The main job: a folder listed the way Explorer's Details view lists it, with the three size
 # columns filled by Trovex.dll and the folder totals answered by TrovexCache.exe, which COM
 # starts on first use. For the sample folder it then grows the folder and lists it again, to show
-# the server following the change.
+# the server following the change, and finally shows the folder in the host's window with the
+# toolbar band docked (on a private display; the picture is kept under build/screenshots).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
@@ -34,3 +35,7 @@ if [ $# -eq 0 ]; then
 fi
 "$here/wine-run.sh" "$tools\\CacheClient.exe" release >/dev/null
 rm -f "$dump"
+
+echo
+echo "== the same folder in the host's window, with the TrovexBar band docked above the list"
+"$here/../tools/DetailsHost/show-window.sh" "$folder"

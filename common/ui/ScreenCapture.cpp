@@ -5,7 +5,7 @@
 #include "GdiScopes.h"
 #include "UniqueHandle.h"
 
-namespace trovelle::host {
+namespace trovelle {
 namespace {
 
 bool WriteAll(HANDLE file, const void* data, DWORD size) {
@@ -13,11 +13,23 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
     return ::WriteFile(file, data, size, &written, nullptr) && written == size;
 }
 
+// The screen rectangle the picture covers.
+bool AreaOf(HWND window, CaptureArea part, RECT& area) {
+    if (window == nullptr) {
+        area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        return true;
+    }
+    if (part == CaptureArea::Window) return ::GetWindowRect(window, &area) != FALSE;
+    if (!::GetClientRect(window, &area)) return false;
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    return true;
+}
+
 }  // namespace
 
-bool SaveScreenPicture(HWND window, const std::wstring& path) {
-    RECT area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    if (window != nullptr && !::GetWindowRect(window, &area)) return false;
+bool SaveScreenPicture(HWND window, const std::wstring& path, CaptureArea part) {
+    RECT area{};
+    if (!AreaOf(window, part, area)) return false;
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return false;
@@ -61,4 +73,4 @@ bool SaveScreenPicture(HWND window, const std::wstring& path) {
            WriteAll(file.Get(), pixels.data(), static_cast<DWORD>(pixels.size()));
 }
 
-}  // namespace trovelle::host
+}  // namespace trovelle

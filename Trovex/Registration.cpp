@@ -1,8 +1,7 @@
 #include "Registration.h"
 
-#include "Registrar.h"
+#include "ModuleRegistration.h"
 #include "SystemLocaleScope.h"
-#include "TypeLibDispatch.h"
 
 namespace trovelle {
 namespace {
@@ -15,11 +14,14 @@ constexpr wchar_t kHandlerName[] = L"Trovelle Pro column ext";
 
 using E = RegistryEntry;
 
-// The AppID folder itself stays; the class's CLSID key goes whole.
-const std::initializer_list<RegistryEntry> kEntries = {
+// The AppID folder itself stays.
+const std::initializer_list<RegistryEntry> kAppIdEntries = {
     {HKEY_CLASSES_ROOT, L"AppID\\%APPID%", nullptr, L"Trovex", E::RemoveKey, false},
     {HKEY_CLASSES_ROOT, L"AppID\\Trovex.DLL", L"AppID", L"%APPID%", E::RemoveKey, false},
+};
 
+// The class's CLSID key goes whole; the shell's lists lose just this handler.
+const std::initializer_list<RegistryEntry> kClassEntries = {
     {HKEY_CLASSES_ROOT, L"Trovex.TrovexFolderSize.1", nullptr, kClassName, E::RemoveKey, false},
     {HKEY_CLASSES_ROOT, L"Trovex.TrovexFolderSize.1\\CLSID", nullptr, TROVEX_CLSID, E::RemoveKey,
      false},
@@ -58,18 +60,12 @@ Substitutions ModuleSubstitutions() {
 
 HRESULT RegisterTrovex() {
     const SystemLocaleScope locale;
-    HRESULT hr = RegisterEntries(kEntries, ModuleSubstitutions());
-    if (FAILED(hr)) return hr;
-    return RegisterModuleTypeLib();
+    return RegisterModule({kAppIdEntries, kClassEntries, ModuleSubstitutions()});
 }
 
 HRESULT UnregisterTrovex() {
     const SystemLocaleScope locale;
-    const HRESULT entries = UnregisterEntries(kEntries, ModuleSubstitutions());
-    // A type library that is no longer registered is nothing left to remove.
-    HRESULT library = UnregisterModuleTypeLib();
-    if (library == E_INVALIDARG || library == TYPE_E_REGISTRYACCESS) library = S_OK;
-    return FAILED(entries) ? entries : library;
+    return UnregisterModule({kAppIdEntries, kClassEntries, ModuleSubstitutions()});
 }
 
 }  // namespace trovelle

@@ -1,8 +1,7 @@
 #include "Registration.h"
 
-#include "Registrar.h"
+#include "ModuleRegistration.h"
 #include "SystemLocaleScope.h"
-#include "TypeLibDispatch.h"
 
 namespace trovelle {
 namespace {
@@ -59,24 +58,12 @@ Substitutions ModuleSubstitutions() {
 
 HRESULT RegisterTrovexBar() {
     const SystemLocaleScope locale;
-    const Substitutions substitutions = ModuleSubstitutions();
-    HRESULT hr = RegisterEntries(kAppIdEntries, substitutions);
-    if (FAILED(hr)) return hr;
-    hr = RegisterEntries(kClassEntries, substitutions);
-    if (FAILED(hr)) return hr;
-    return RegisterModuleTypeLib();
+    return RegisterModule({kAppIdEntries, kClassEntries, ModuleSubstitutions()});
 }
 
 HRESULT UnregisterTrovexBar() {
     const SystemLocaleScope locale;
-    const Substitutions substitutions = ModuleSubstitutions();
-    const HRESULT classes = UnregisterEntries(kClassEntries, substitutions);
-    // A type library that is no longer registered is nothing left to remove.
-    HRESULT library = UnregisterModuleTypeLib();
-    if (library == E_INVALIDARG || library == TYPE_E_REGISTRYACCESS) library = S_OK;
-    const HRESULT appId = UnregisterEntries(kAppIdEntries, substitutions);
-    if (FAILED(classes)) return classes;
-    return FAILED(library) ? library : appId;
+    return UnregisterModule({kAppIdEntries, kClassEntries, ModuleSubstitutions()});
 }
 
 }  // namespace trovelle

@@ -1,7 +1,6 @@
 #include "CacheRegistration.h"
 
-#include "Registrar.h"
-#include "TypeLibDispatch.h"
+#include "ModuleRegistration.h"
 
 namespace trovelle {
 namespace {
@@ -40,26 +39,14 @@ const std::initializer_list<RegistryEntry> kClassEntries = {
      E::RemoveKey, false},
 };
 
-Substitutions ModuleSubstitutions() { return {{L"%MODULE%", L"\"" + ThisModulePath() + L"\""}}; }
+ModuleRegistration CacheServerRegistration() {
+    return {kAppIdEntries, kClassEntries, {{L"%MODULE%", L"\"" + ThisModulePath() + L"\""}}};
+}
 
 }  // namespace
 
-HRESULT RegisterCacheServer() {
-    const Substitutions substitutions = ModuleSubstitutions();
-    HRESULT hr = RegisterEntries(kAppIdEntries, substitutions);
-    if (FAILED(hr)) return hr;
-    hr = RegisterEntries(kClassEntries, substitutions);
-    if (FAILED(hr)) return hr;
-    return RegisterModuleTypeLib();
-}
+HRESULT RegisterCacheServer() { return RegisterModule(CacheServerRegistration()); }
 
-HRESULT UnregisterCacheServer() {
-    const Substitutions substitutions = ModuleSubstitutions();
-    HRESULT hr = UnregisterEntries(kClassEntries, substitutions);
-    const HRESULT typeLib = UnregisterModuleTypeLib();
-    if (SUCCEEDED(hr) && FAILED(typeLib) && typeLib != TYPE_E_REGISTRYACCESS) hr = typeLib;
-    const HRESULT appId = UnregisterEntries(kAppIdEntries, substitutions);
-    return FAILED(hr) ? hr : appId;
-}
+HRESULT UnregisterCacheServer() { return UnregisterModule(CacheServerRegistration()); }
 
 }  // namespace trovelle

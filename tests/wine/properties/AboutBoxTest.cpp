@@ -81,12 +81,7 @@ TEST(HelpWindow, F1AndHelpIndexOpenTheHelpFile) {
         PropertiesProgram program;
         ASSERT_NE(program.Dialog(), nullptr);
         // The F1 key itself, pressed while the settings dialog has the keyboard.
-        ::SetForegroundWindow(program.Dialog());
-        INPUT keys[2] = {};
-        keys[0].type = keys[1].type = INPUT_KEYBOARD;
-        keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
-        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        ::SendInput(2, keys, sizeof(INPUT));
+        PressKeyIn(program.Dialog(), VK_F1);
         const HWND help = WaitForHelpWindow(program.ProcessId());
         ASSERT_NE(help, nullptr) << "F1 opens the help file";
         SaveScreenshot(help, L"help-configuring");

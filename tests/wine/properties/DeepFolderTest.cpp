@@ -32,15 +32,10 @@ std::wstring CopyProgramInto(const std::wstring& folder) {
     return program;
 }
 
-class DeepFolder : public ::testing::Test {
+class DeepFolder : public WithoutStoredSettings {
 protected:
-    void SetUp() override {
-        DeleteSettingsKey();
-        DeleteRunEntry();
-    }
     void TearDown() override {
-        DeleteSettingsKey();
-        DeleteRunEntry();
+        WithoutStoredSettings::TearDown();
         RemoveTree(std::wstring(L"\\\\?\\") + kDeepRoot);
     }
 };
@@ -50,12 +45,7 @@ TEST_F(DeepFolder, APathThatJustFitsIsStoredWholeAndTooLongHelpIsLeftAlone) {
     PropertiesProgram program(CopyProgramInto(folder));
     ASSERT_NE(program.Dialog(), nullptr);
     // The help topic's path would not fit MAX_PATH: F1 does nothing, the dialog goes on.
-    ::SetForegroundWindow(program.Dialog());
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, keys, sizeof(INPUT));
+    PressKeyIn(program.Dialog(), VK_F1);
     EXPECT_EQ(WaitForWindow(program.ProcessId(), L"HH Parent", nullptr, 1500), nullptr);
     program.Click(IDC_START_WITH_WINDOWS);
     program.Click(IDOK);

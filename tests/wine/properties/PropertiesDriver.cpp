@@ -165,6 +165,25 @@ void DeleteSettingsKey() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath)
 
 void DeleteRunEntry() { trovelle::DeleteRunEntry(); }
 
+void PressKeyIn(HWND window, WORD key) {
+    ::SetForegroundWindow(window);
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = key;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof(INPUT));
+}
+
+void WithoutStoredSettings::SetUp() {
+    DeleteSettingsKey();
+    DeleteRunEntry();
+}
+
+void WithoutStoredSettings::TearDown() {
+    DeleteSettingsKey();
+    DeleteRunEntry();
+}
+
 bool SettingsKeyExists() { return static_cast<bool>(SettingsKey::OpenExisting(KEY_READ)); }
 
 int64_t AsInteger(const StoredValue& value) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "UniqueHandle.h"
 
 namespace trovelle::test {
@@ -80,6 +82,16 @@ std::optional<StoredValue> ReadSetting(const wchar_t* name);
 std::optional<StoredValue> ReadRunEntry();
 void StoreSetting(const wchar_t* name, DWORD type, const void* data, DWORD bytes);
 void DeleteSettingsKey();
+
+// Brings `window` to the front and presses and releases `key` there, as the keyboard would.
+void PressKeyIn(HWND window, WORD key);
+
+// Tests that start from no settings and no Run entry, and leave none behind.
+class WithoutStoredSettings : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
 void DeleteRunEntry();
 bool SettingsKeyExists();
 int64_t AsInteger(const StoredValue& value);

@@ -17,17 +17,8 @@ namespace {
 
 const std::wstring kServerPath = std::wstring(kProgramFolder) + L"\\TrovexCache.exe";
 
-class SettingsDialog : public ::testing::Test {
+class SettingsDialog : public WithoutStoredSettings {
 protected:
-    void SetUp() override {
-        DeleteSettingsKey();
-        DeleteRunEntry();
-    }
-    void TearDown() override {
-        DeleteSettingsKey();
-        DeleteRunEntry();
-    }
-
     static void StoreInteger(const wchar_t* name, int64_t value) {
         StoreSetting(name, REG_BINARY, &value, sizeof(value));
     }

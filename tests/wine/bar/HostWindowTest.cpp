@@ -68,6 +68,16 @@ public:
         return search.found;
     }
 
+    // The host window exists from the start of its creation; its list and bands follow.
+    HWND WaitForChild(const wchar_t* className, const wchar_t* title) const {
+        HWND child = Child(className, title);
+        for (int waited = 0; waited < 5000 && child == nullptr; waited += 50) {
+            ::Sleep(50);
+            child = Child(className, title);
+        }
+        return child;
+    }
+
     // The text of a list view cell, read through memory lent in the host's process.
     std::wstring Cell(HWND list, int row, int column) const {
         const UniqueKernelHandle process(::OpenProcess(
@@ -125,8 +135,8 @@ TEST(HostWindow, ChoosingGBytesInTheBandsMenuRedrawsTheSizes) {
     ClearSettings();
     HostProcess host(L"D:\\Sample");
     ASSERT_NE(host.Window(), nullptr) << "the host window did not appear";
-    const HWND list = host.Child(WC_LISTVIEWW, nullptr);
-    const HWND toolbar = host.Child(TOOLBARCLASSNAMEW, L"TrovellePro Toolbar");
+    const HWND list = host.WaitForChild(WC_LISTVIEWW, nullptr);
+    const HWND toolbar = host.WaitForChild(TOOLBARCLASSNAMEW, L"TrovellePro Toolbar");
     ASSERT_NE(list, nullptr);
     ASSERT_NE(toolbar, nullptr) << "the band is not docked in the host's rebar";
     const HWND band = ::GetParent(toolbar);

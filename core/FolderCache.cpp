@@ -1,13 +1,20 @@
 #include "FolderCache.h"
 
+#include <map>
 #include <optional>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "FolderKey.h"
+#include "RequestPath.h"
 
 namespace trovelle {
 namespace {
+
+// A change that reaches more places than this through aliases is treated as unknown: its drive
+// is made stale instead, which bounds the work one record can cause.
+constexpr size_t kMaxAliasedPaths = 64;
 
 bool IsDotOrDotDot(const std::u16string& name) { return name == u"." || name == u".."; }
 
@@ -17,6 +24,8 @@ Path ChildPath(const Path& folder, const std::u16string& name) {
     child.append(folder).append(1, u'\\').append(name);
     return child;
 }
+
+Path DriveOf(std::u16string_view key) { return Path(key.substr(0, 2)); }
 
 // A subfolder still to be measured; links are checked against the descent path first.
 struct Subfolder {
@@ -29,24 +38,40 @@ struct Frame {
     Path path;
     Path key;
     FolderRecord record;
-    bool cached = false;  // false: measured but not stored (detached from the index)
+    bool cached = false;    // false: measured but not stored (detached from the index)
+    bool complete = true;   // false: some folder below could not be listed or followed
     std::vector<Subfolder> subfolders;
     size_t next = 0;
     uint64_t fileSum = 0;
     uint64_t childSum = 0;
     std::optional<FolderIdentity> identity;  // filled only when a link needs comparing
+    bool reachedThroughLink = false;
 };
 
-// Whether descending into `child` would re-enter a folder already on the path.
-bool ClosesLoop(DirectoryLister& lister, std::vector<Frame>& path, const Path& child) {
-    FolderIdentity target;
-    if (!lister.Identify(child, target)) return false;
+struct Measured {
+    uint64_t total = 0;
+    bool complete = true;
+};
+
+struct IdentityOrder {
+    bool operator()(const FolderIdentity& a, const FolderIdentity& b) const {
+        return std::tie(a.volume, a.file) < std::tie(b.volume, b.file);
+    }
+};
+
+// Totals of folders reached through links within one scan: a folder met again through another
+// link is counted again (as links are) but listed only once.
+using LinkedTotals = std::map<FolderIdentity, Measured, IdentityOrder>;
+
+// Whether descending into a folder of identity `target` would re-enter one already on the path.
+bool ClosesLoop(DirectoryLister& lister, std::vector<Frame>& path, const FolderIdentity& target) {
+    if (target == FolderIdentity{}) return false;
     for (Frame& frame : path) {
         if (!frame.identity) {
             FolderIdentity identity;
             frame.identity = lister.Identify(frame.path, identity) ? identity : FolderIdentity{};
         }
-        if (*frame.identity == target && !(target == FolderIdentity{})) return true;
+        if (*frame.identity == target) return true;
     }
     return false;
 }
@@ -68,77 +93,159 @@ void ReadListing(const std::vector<DirectoryEntry>& entries, Frame& frame) {
 
 }  // namespace
 
-FolderCache::FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& lock)
-    : lister_(lister), drives_(drives), lock_(lock) {}
+struct FolderCache::PreparedChange {
+    uint32_t action = 0;
+    Path key;               // the reported path, folded
+    bool isFolder = true;   // for a new name: whether a folder now has it (unknown counts as yes)
+};
 
-uint64_t FolderCache::GetFolderSize(const Path& folder) {
-    if (folder.empty()) return 0;
-    if (drives_.TypeOfRoot(folder[0]) == DriveType::Fixed) return ScanFolder(folder);
-    return SumFolder(folder);
+FolderCache::FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& lock,
+                         FolderCacheOptions options)
+    : lister_(lister),
+      drives_(drives),
+      lock_(lock),
+      options_(options),
+      linkAliases_(options.aliasCapacity),
+      renameAliases_(options.aliasCapacity) {}
+
+uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
+    if (request.empty()) return 0;
+    CanonicalRequest canonical = CanonicalizeRequest(request);
+    if (!canonical.isDrivePath) return SumFolder(canonical.path);
+    if (MayHoldShortName(canonical.path)) {
+        Path longPath;
+        if (lister_.ExpandShortNames(canonical.path, longPath)) {
+            CanonicalRequest expanded = CanonicalizeRequest(longPath);
+            if (expanded.isDrivePath) canonical = std::move(expanded);
+        }
+    }
+    if (drives_.TypeOfRoot(canonical.path[0]) == DriveType::Fixed) return ScanFolder(canonical.path);
+    return SumFolder(canonical.path);
 }
 
 uint64_t FolderCache::ScanFolder(const Path& folder) {
     std::vector<Frame> stack;
     std::vector<DirectoryEntry> entries;
-    uint64_t result = 0;
+    LinkedTotals linkedTotals;
 
     // Opens `path` below the top frame (or as the requested folder). Returns the folder's total
     // when it is known without listing its subfolders; otherwise pushes a frame and returns nothing.
-    auto enter = [&](Path path) -> std::optional<uint64_t> {
+    auto enter = [&](Path path, const std::optional<FolderIdentity>& linkTarget)
+        -> std::optional<Measured> {
         Frame frame;
-        frame.key = path;
-        FoldKey(frame.key);
+        frame.key = FoldedKey(path);
         frame.path = std::move(path);
+        frame.identity = linkTarget;
+        frame.reachedThroughLink = linkTarget.has_value();
+        const bool requested = stack.empty();
         {
             LockGuard guard(lock_);
             FolderNode* node = nullptr;
-            if (stack.empty()) {
+            if (requested) {
                 node = index_.FindOrCreate(frame.key, nullptr);
-                if (node == nullptr) return 0;
+                if (node == nullptr) return Measured{0, false};
             } else if (stack.back().cached) {
                 // The parent may have been removed or reset while it was listed; a child must
                 // then not be linked to it, so it is measured without being stored.
                 if (FolderNode* parent = index_.Find(stack.back().key)) {
                     node = index_.FindOrCreate(frame.key, parent);
-                    if (node == nullptr) return 0;
+                    if (node == nullptr) return Measured{0, false};
                 }
             }
             frame.cached = node != nullptr;
             if (node != nullptr) frame.record = FolderRecord::CopyOf(*node);
         }
         if (frame.record.sizeInvalid == 0 && frame.record.childSizeInvalid == 0) {
-            return frame.record.size + frame.record.childSize;
+            return Measured{frame.record.size + frame.record.childSize, true};
         }
-        if (!lister_.List(frame.path, entries)) return 0;  // stays stale, tried again next time
+        if (!lister_.List(frame.path, entries)) {
+            ++counters_.unlistableFolders;
+            // Nothing is kept for a folder that cannot be listed, so a request for a missing
+            // folder leaves the index as it was, and its parent's total stays provisional.
+            if (frame.cached) {
+                LockGuard guard(lock_);
+                FolderNode* node = index_.Find(frame.key);
+                if (node != nullptr && node->stamp == frame.record.stamp &&
+                    node->firstChild == nullptr) {
+                    if (requested && node->parent != nullptr) index_.InvalidateNode(*node->parent);
+                    index_.RemoveFolder(*node);
+                }
+            }
+            return Measured{0, false};
+        }
         ReadListing(entries, frame);
         stack.push_back(std::move(frame));
         return std::nullopt;
     };
 
-    if (auto total = enter(folder)) return *total;
+    // Decides how a link below the top frame is counted: skipped (it leads back onto the path),
+    // answered from what is known already, or entered (returns nothing, with the target's
+    // identity when it is known).
+    auto followLink = [&](const Path& child, std::optional<FolderIdentity>& target)
+        -> std::optional<Measured> {
+        Frame& top = stack.back();
+        FolderIdentity identity;
+        const bool identified = lister_.Identify(child, identity);
+        if (identified && ClosesLoop(lister_, stack, identity)) return Measured{0, true};
+        // Changes under the target are reported under the target's own path: remember where the
+        // link leads, so that they also reach what was counted through the link, however it was
+        // counted.
+        Path targetPath;
+        if (!lister_.ResolveLink(child, targetPath)) {
+            top.complete = false;
+        } else {
+            const Path targetKey = FoldedKey(CanonicalizeRequest(targetPath).path);
+            LockGuard guard(lock_);
+            if (top.cached && !linkAliases_.Add(targetKey, FoldedKey(child))) top.complete = false;
+            const FolderNode* cached = index_.Find(targetKey);
+            if (cached != nullptr && cached->IsValid()) return Measured{cached->Total(), true};
+        }
+        if (identified) {
+            if (auto known = linkedTotals.find(identity); known != linkedTotals.end()) {
+                return known->second;
+            }
+            target = identity;
+        }
+        return std::nullopt;
+    };
+
+    if (auto measured = enter(folder, std::nullopt)) return measured->total;
+    uint64_t result = 0;
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (top.next < top.subfolders.size()) {
             const Subfolder& sub = top.subfolders[top.next++];
             Path child = ChildPath(top.path, sub.name);
-            if (sub.isLink && ClosesLoop(lister_, stack, child)) continue;
-            if (auto total = enter(std::move(child))) stack.back().childSum += *total;
+            std::optional<FolderIdentity> target;
+            std::optional<Measured> measured;
+            if (sub.isLink) measured = followLink(child, target);
+            if (!measured) measured = enter(std::move(child), target);
+            if (measured) {
+                Frame& parent = stack.back();
+                parent.childSum += measured->total;
+                parent.complete = parent.complete && measured->complete;
+            }
             continue;
         }
-        const uint64_t total = top.fileSum + top.childSum;
+        const Measured measured{top.fileSum + top.childSum, top.complete};
         if (top.cached) {
+            // A total that holds a folder which could not be listed is provisional: its folder
+            // stays stale for its subfolders, so the next request lists the path to it again.
             FolderRecord stored = top.record;
             stored.size = top.fileSum;
             stored.childSize = top.childSum;
-            stored.sizeInvalid = stored.childSizeInvalid = 0;
+            stored.sizeInvalid = 0;
+            stored.childSizeInvalid = top.complete ? 0 : 1;
             LockGuard guard(lock_);
             index_.Store(top.key, stored);
         }
+        if (top.reachedThroughLink && top.identity) linkedTotals[*top.identity] = measured;
         stack.pop_back();
         if (stack.empty()) {
-            result = total;
+            result = measured.total;
         } else {
-            stack.back().childSum += total;
+            stack.back().childSum += measured.total;
+            stack.back().complete = stack.back().complete && measured.complete;
         }
     }
     return result;
@@ -163,7 +270,10 @@ uint64_t FolderCache::SumFolder(const Path& folder) {
         if (top.next < top.subfolders.size()) {
             const Subfolder& sub = top.subfolders[top.next++];
             Path child = ChildPath(top.path, sub.name);
-            if (sub.isLink && ClosesLoop(lister_, stack, child)) continue;
+            FolderIdentity identity;
+            if (sub.isLink && lister_.Identify(child, identity) && ClosesLoop(lister_, stack, identity)) {
+                continue;
+            }
             enter(std::move(child));
             continue;
         }
@@ -178,38 +288,128 @@ uint64_t FolderCache::SumFolder(const Path& folder) {
     return result;
 }
 
-void FolderCache::ApplyChange(uint32_t action, const Path& fullPath) {
-    const bool removes = action == kActionRemoved || action == kActionRenamedOldName;
-    const bool invalidates = action >= kActionAdded && action <= kActionRenamedNewName;
-    if (!invalidates) return;
-    Path key = fullPath;
-    FoldKey(key);
-    LockGuard guard(lock_);
-    if (removes) {
-        if (FolderNode* node = index_.Find(key)) index_.RemoveFolder(*node);
+void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<ChangeRecord>& records) {
+    ++counters_.batchesApplied;
+    std::vector<PreparedChange> prepared;
+    prepared.reserve(records.size());
+    for (const ChangeRecord& record : records) {
+        PreparedChange change;
+        change.action = record.action;
+        Path full(root);
+        full += record.name;
+        // Asked before the lock is taken: a renamed file needs no alias, only a folder does.
+        if (options_.followRenamedFolders && record.action == kActionRenamedNewName) {
+            change.isFolder = lister_.IsFolder(full);
+        }
+        change.key = FoldedKey(full);
+        prepared.push_back(std::move(change));
     }
-    index_.InvalidateFolder(ContainingFolder(key));
+    LockGuard guard(lock_);
+    for (const PreparedChange& change : prepared) ApplyLocked(change);
+    if (!prepared.empty() && IsUntrusted(prepared.front().key[0])) {
+        index_.InvalidateAllUnder(DriveOf(prepared.front().key));
+        ++counters_.staleDrives;
+    }
+}
+
+void FolderCache::ApplyChange(uint32_t action, const Path& fullPath) {
+    ApplyChanges(u"", {ChangeRecord{action, fullPath}});
+}
+
+void FolderCache::ApplyLocked(const PreparedChange& change) {
+    const uint32_t action = change.action;
+    if (action < kActionAdded || action > kActionRenamedNewName) return;
+    const Path& key = change.key;
+    const bool removes = action == kActionRemoved || action == kActionRenamedOldName;
+    const char16_t letter = key.empty() ? u'\0' : key[0];
+
+    // The reported path first, then every path it stands for through links and renames.
+    std::vector<Path> paths{key};
+    for (size_t at = 0; at < paths.size(); ++at) {
+        const Path path = paths[at];  // a copy: appending may move the strings
+        linkAliases_.AppendTranslations(path, paths);
+        if (options_.followRenamedFolders) renameAliases_.AppendTranslations(path, paths);
+        if (paths.size() > kMaxAliasedPaths) {
+            paths.resize(1);
+            index_.InvalidateAllUnder(DriveOf(key));
+            ++counters_.staleDrives;
+            break;
+        }
+    }
+    for (size_t at = 0; at < paths.size(); ++at) {
+        if (removes) {
+            if (FolderNode* node = index_.Find(paths[at])) index_.RemoveFolder(*node);
+        }
+        // Where an alias leads, the folder itself may have no node (a link counted without
+        // one, a folder below a link): the nearest cached folder above it is made stale.
+        if (at == 0) {
+            index_.InvalidateFolder(ContainingFolder(paths[at]));
+        } else {
+            index_.InvalidateDeepestAt(ContainingFolder(paths[at]));
+        }
+    }
+
+    switch (action) {
+        case kActionRemoved:
+            linkAliases_.ForgetTargetsUnder(key);
+            renameAliases_.ForgetTargetsUnder(key);
+            break;
+        case kActionRenamedOldName:
+            linkAliases_.ForgetTargetsUnder(key);
+            pendingRenameFrom_ = key;
+            break;
+        case kActionRenamedNewName:
+            if (options_.followRenamedFolders && !pendingRenameFrom_.empty() &&
+                pendingRenameFrom_[0] == letter) {
+                renameAliases_.FollowRename(pendingRenameFrom_, key);
+                if (change.isFolder && !renameAliases_.Add(pendingRenameFrom_, key)) {
+                    MarkDriveUntrusted(letter);
+                }
+            }
+            pendingRenameFrom_.clear();
+            break;
+        default:
+            break;
+    }
+}
+
+void FolderCache::MarkDriveUntrusted(char16_t letter) {
+    // Too many renamed folders to follow: no change on this drive can be placed for sure any
+    // more, so every batch makes the whole drive stale from now on.
+    if (letter >= u'a' && letter <= u'z') untrustedDrives_ |= 1u << (letter - u'a');
+}
+
+bool FolderCache::IsUntrusted(char16_t letter) const {
+    return letter >= u'a' && letter <= u'z' && (untrustedDrives_ & (1u << (letter - u'a'))) != 0;
 }
 
 void FolderCache::InvalidateAllUnder(const Path& prefix) {
-    Path folded = prefix;
-    FoldKey(folded);
+    const Path folded = FoldedKey(prefix);
     LockGuard guard(lock_);
-    std::vector<std::u16string> keys;
-    index_.ForEach([&](const FolderNode& node) {
-        if (node.Key().substr(0, folded.size()) == folded) keys.emplace_back(node.Key());
-    });
-    for (const std::u16string& key : keys) index_.InvalidateFolder(key);
+    index_.InvalidateAllUnder(folded);
+    ++counters_.staleDrives;
+}
+
+void FolderCache::DropAllUnder(const Path& prefix) {
+    const Path folded = FoldedKey(prefix);
+    LockGuard guard(lock_);
+    index_.RemoveAllUnder(folded);
+    linkAliases_.ForgetTargetsUnder(folded);
+    renameAliases_.ForgetTargetsUnder(folded);
+    if (folded.size() == 2 && folded[0] >= u'a' && folded[0] <= u'z') {
+        untrustedDrives_ &= ~(1u << (folded[0] - u'a'));
+    }
+    ++counters_.staleDrives;
 }
 
 void FolderCache::Reset() {
     LockGuard guard(lock_);
     index_.ClearIndex();
+    linkAliases_.Clear();  // renamed folders stay renamed: their aliases are kept
 }
 
 bool FolderCache::HasNode(const Path& folder) {
-    Path key = folder;
-    FoldKey(key);
+    const Path key = FoldedKey(CanonicalizeRequest(folder).path);
     LockGuard guard(lock_);
     return index_.Find(key) != nullptr;
 }

@@ -1,5 +1,7 @@
 #include "FolderIndex.h"
 
+#include "FolderKey.h"
+
 #include <cstring>
 #include <new>
 #include <vector>
@@ -84,6 +86,7 @@ FolderNode* FolderIndex::FindOrCreate(std::u16string_view key, FolderNode* paren
     if (!*slot) {
         FolderNodePtr created = NewNode(key);
         if (!created) return nullptr;
+        created->stamp = ++sequence_;
         *slot = std::move(created);
         ++count_;
     }
@@ -95,7 +98,7 @@ FolderNode* FolderIndex::FindOrCreate(std::u16string_view key, FolderNode* paren
 
 bool FolderIndex::Store(std::u16string_view key, const FolderRecord& record) {
     FolderNode* node = Find(key);
-    if (node == nullptr || node->invalidations != record.invalidations) return false;
+    if (node == nullptr || node->stamp != record.stamp) return false;
     node->size = record.size;
     node->childSize = record.childSize;
     node->childSizeInvalid = record.childSizeInvalid;
@@ -133,14 +136,53 @@ void FolderIndex::RemoveFolder(FolderNode& node) {
 }
 
 void FolderIndex::InvalidateFolder(std::u16string_view key) {
-    FolderNode* node = Find(key);
-    if (node == nullptr) return;
-    node->sizeInvalid = 1;
-    node->childSizeInvalid = 1;
-    ++node->invalidations;
-    for (FolderNode* above = node->parent; above != nullptr; above = above->parent) {
+    if (FolderNode* node = Find(key)) InvalidateNode(*node);
+}
+
+void FolderIndex::InvalidateNode(FolderNode& node) {
+    node.sizeInvalid = 1;
+    node.childSizeInvalid = 1;
+    node.stamp = ++sequence_;
+    for (FolderNode* above = node.parent; above != nullptr; above = above->parent) {
         above->childSizeInvalid = 1;
-        ++above->invalidations;
+        above->stamp = ++sequence_;
+    }
+}
+
+void FolderIndex::InvalidateDeepestAt(std::u16string_view key) {
+    for (;;) {
+        if (FolderNode* node = Find(key)) {
+            InvalidateNode(*node);
+            return;
+        }
+        const std::u16string_view up = ContainingFolder(key);
+        if (up.size() == key.size()) return;
+        key = up;
+    }
+}
+
+void FolderIndex::InvalidateAllUnder(std::u16string_view prefix) {
+    // Every node at or below the prefix gets both flags; its ancestors above the prefix are
+    // reached through the topmost ones.
+    std::vector<FolderNode*> tops;
+    ForEachNode([&](FolderNode& node) {
+        if (!IsAtOrBelow(node.Key(), prefix)) return;
+        node.sizeInvalid = node.childSizeInvalid = 1;
+        node.stamp = ++sequence_;
+        if (node.parent == nullptr || !IsAtOrBelow(node.parent->Key(), prefix)) tops.push_back(&node);
+    });
+    for (FolderNode* top : tops) InvalidateNode(*top);
+}
+
+void FolderIndex::RemoveAllUnder(std::u16string_view prefix) {
+    std::vector<FolderNode*> tops;
+    ForEachNode([&](FolderNode& node) {
+        if (!IsAtOrBelow(node.Key(), prefix)) return;
+        if (node.parent == nullptr || !IsAtOrBelow(node.parent->Key(), prefix)) tops.push_back(&node);
+    });
+    for (FolderNode* top : tops) {
+        if (FolderNode* above = top->parent) InvalidateNode(*above);
+        RemoveFolder(*top);
     }
 }
 
@@ -165,6 +207,16 @@ void FolderIndex::Grow() {
     }
     buckets_ = std::move(grown);
     bucketCount_ = newCount;
+}
+
+template <typename Visit>
+void FolderIndex::ForEachNode(Visit&& visit) {
+    for (size_t bucket = 0; bucket < bucketCount_; ++bucket) {
+        for (FolderNode* node = buckets_[bucket].get(); node != nullptr;
+             node = node->chainNext.get()) {
+            visit(*node);
+        }
+    }
 }
 
 void FolderIndex::ForEach(const std::function<void(const FolderNode&)>& visit) const {

@@ -25,9 +25,10 @@ struct FolderNode {
     uint32_t childSizeInvalid = 1;
     uint32_t sizeInvalid = 1;
 
-    // Bumped by every invalidation that reaches this node, so that a scan which listed the
-    // folder while a change arrived can tell that its result is already out of date.
-    uint32_t invalidations = 0;
+    // Taken from the index's one sequence at creation and at every invalidation that reaches
+    // this node, so that a scan which listed the folder while a change, a reset or a removal
+    // and re-creation happened can tell that its result is already out of date.
+    uint64_t stamp = 0;
     uint32_t keyLength = 0;
     FolderNode* firstChild = nullptr;   // links that make removal cost the subtree, not the index
     FolderNode* nextSibling = nullptr;
@@ -48,11 +49,11 @@ struct FolderRecord {
     uint64_t childSize = 0;
     uint32_t childSizeInvalid = 1;
     uint32_t sizeInvalid = 1;
-    uint32_t invalidations = 0;
+    uint64_t stamp = 0;
 
     static FolderRecord CopyOf(const FolderNode& node) {
         return {node.parent, node.size, node.childSize, node.childSizeInvalid, node.sizeInvalid,
-                node.invalidations};
+                node.stamp};
     }
 };
 
@@ -69,8 +70,8 @@ public:
     // the node under it. Returns nullptr when no node can be allocated.
     FolderNode* FindOrCreate(std::u16string_view key, FolderNode* parent);
     // Writes the record's counts and flags into the node of `key`. Does nothing when the key has
-    // left the index, and leaves the node stale when it was invalidated since the record was
-    // copied. Returns whether the record was stored.
+    // left the index, and leaves the node stale when it was invalidated, removed or re-created
+    // since the record was copied. Returns whether the record was stored.
     bool Store(std::u16string_view key, const FolderRecord& record);
     // Destroys every cached folder below `node` and erases their entries; `node` stays.
     void RemoveSubtree(FolderNode& node);
@@ -79,6 +80,14 @@ public:
     void RemoveFolder(FolderNode& node);
     // Marks the folder stale (both flags) and every ancestor stale for its subfolders.
     void InvalidateFolder(std::u16string_view key);
+    void InvalidateNode(FolderNode& node);
+    // Marks the deepest cached folder at or above `key` stale (and its ancestors): for a change
+    // whose own folder is not cached but may lie below a cached one (a link, a renamed folder).
+    void InvalidateDeepestAt(std::u16string_view key);
+    // Marks every cached folder at or below `prefix` stale, in one pass over the index.
+    void InvalidateAllUnder(std::u16string_view prefix);
+    // Destroys every cached folder at or below `prefix`.
+    void RemoveAllUnder(std::u16string_view prefix);
     void ClearIndex();
 
     size_t Count() const { return count_; }
@@ -90,10 +99,13 @@ private:
     void Unchain(FolderNode& node);
     void Grow();
     void ResetBuckets();
+    template <typename Visit>
+    void ForEachNode(Visit&& visit);
 
     std::unique_ptr<FolderNodePtr[]> buckets_;
     size_t bucketCount_ = 0;
     size_t count_ = 0;
+    uint64_t sequence_ = 0;  // never restarts, not even when the index is cleared
 };
 
 // Links `child` under `parent` (or detaches it when `parent` is null).

@@ -34,6 +34,12 @@ public:
     virtual bool List(const Path& folder, std::vector<DirectoryEntry>& entries) = 0;
     // The identity of the folder a path leads to (after following links).
     virtual bool Identify(const Path& folder, FolderIdentity& identity) = 0;
+    // The full path of the folder a link leads to, in the system's own spelling.
+    virtual bool ResolveLink(const Path& /*link*/, Path& /*target*/) { return false; }
+    // The long form of a path that may hold short (8.3) names; false when there is none.
+    virtual bool ExpandShortNames(const Path& /*path*/, Path& /*longPath*/) { return false; }
+    // Whether a folder is at `path` now; when that cannot be told, true.
+    virtual bool IsFolder(const Path& /*path*/) { return true; }
 };
 
 enum class DriveType : unsigned {

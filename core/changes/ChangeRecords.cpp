@@ -45,10 +45,11 @@ void ApplyChangeBatch(FolderCache& cache, const std::u16string& root, const uint
                       size_t length) {
     const std::vector<ChangeRecord> records = DecodeChangeRecords(batch, length);
     if (records.empty()) {
+        ++cache.Counters().overflows;
         cache.InvalidateAllUnder(root.substr(0, 2));
         return;
     }
-    for (const ChangeRecord& record : records) cache.ApplyChange(record.action, root + record.name);
+    cache.ApplyChanges(root, records);
 }
 
 }  // namespace trovelle

@@ -8,19 +8,14 @@
 #include <string>
 #include <vector>
 
-namespace trovelle {
+#include "FolderCache.h"
 
-struct ChangeRecord {
-    uint32_t action = 0;
-    std::u16string name;  // relative to the watched root
-};
+namespace trovelle {
 
 // Returns every record of the batch, or nothing at all when any record is malformed: an offset
 // or length that leads outside the batch, a backward offset, or an odd name length. Records need
 // not start on DWORD boundaries: Windows aligns them, Wine packs them.
 std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t length);
-
-class FolderCache;
 
 // Applies one completed read of the watch on `root` ("x:\\") to the cache. A batch that carries
 // no usable record (a failed or overflowed read, or malformed bytes) stands for changes that are

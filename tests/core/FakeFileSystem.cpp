@@ -123,7 +123,7 @@ bool FakeFileSystem::List(const Path& folder, std::vector<DirectoryEntry>& entri
         const Path key = Resolve(folder);
         ++listings_[Folded(folder)];
         auto self = items_.find(key);
-        if (self == items_.end() || !self->second.isFolder) return false;
+        if (self == items_.end() || !self->second.isFolder || unlistable_[key]) return false;
         entries.push_back({u".", true, false, 0});
         entries.push_back({u"..", true, false, 0});
         const Path below = key + u'\\';
@@ -149,6 +149,41 @@ bool FakeFileSystem::Identify(const Path& folder, FolderIdentity& identity) {
     if (it == items_.end() || !it->second.isFolder) return false;
     identity = {1, it->second.id};
     return true;
+}
+
+bool FakeFileSystem::ResolveLink(const Path& link, Path& target) {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    target = Resolve(link);
+    auto it = items_.find(target);
+    return it != items_.end() && it->second.isFolder;
+}
+
+bool FakeFileSystem::ExpandShortNames(const Path& path, Path& longPath) {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    const Path folded = Folded(path);
+    for (const auto& [shortPath, longForm] : shortNames_) {
+        if (folded == shortPath || folded.rfind(shortPath + u'\\', 0) == 0) {
+            longPath = longForm + path.substr(shortPath.size());
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FakeFileSystem::IsFolder(const Path& path) {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    auto it = items_.find(Resolve(path));
+    return it != items_.end() && it->second.isFolder;
+}
+
+void FakeFileSystem::SetUnlistable(const Path& path, bool unlistable) {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    unlistable_[Folded(path)] = unlistable;
+}
+
+void FakeFileSystem::AddShortName(const Path& shortPath, const Path& longPath) {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    shortNames_[Folded(shortPath)] = longPath;
 }
 
 DriveType FakeFileSystem::TypeOfRoot(char16_t firstUnit) {

@@ -22,10 +22,17 @@ public:
     void Remove(const Path& path);  // a file, or a folder with everything below it
     void Rename(const Path& from, const Path& to);
     void SetDriveType(char16_t letter, DriveType type);
+    // The folder exists but every listing of it fails (access denied) until allowed again.
+    void SetUnlistable(const Path& path, bool unlistable);
+    // `shortPath` (a full path ending in a short name) stands for `longPath`.
+    void AddShortName(const Path& shortPath, const Path& longPath);
     bool Exists(const Path& path) const;
 
     bool List(const Path& folder, std::vector<DirectoryEntry>& entries) override;
     bool Identify(const Path& folder, FolderIdentity& identity) override;
+    bool ResolveLink(const Path& link, Path& target) override;
+    bool ExpandShortNames(const Path& path, Path& longPath) override;
+    bool IsFolder(const Path& path) override;
     DriveType TypeOfRoot(char16_t firstUnit) override;
 
     // Runs once, after `folder`'s entries were read and before they are returned.
@@ -50,6 +57,8 @@ private:
     std::map<Path, int> listings_;
     std::map<Path, std::function<void()>> hooks_;
     std::map<char16_t, DriveType> drives_;
+    std::map<Path, bool> unlistable_;
+    std::map<Path, Path> shortNames_;  // folded short full path -> long full path
     uint64_t nextId_ = 1;
     int linkCount_ = 0;
 };

@@ -1,0 +1,71 @@
+#include "RequestPath.h"
+
+#include <vector>
+
+namespace trovelle {
+namespace {
+
+bool IsSeparator(char16_t unit) { return unit == u'\\' || unit == u'/'; }
+
+bool IsLetter(char16_t unit) {
+    return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z');
+}
+
+// "\\?\" and "\\.\" (with either separator) introduce a path the system takes verbatim; in front
+// of a drive path they change nothing about which folder is meant.
+std::u16string_view WithoutDevicePrefix(std::u16string_view path) {
+    if (path.size() >= 6 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+        (path[2] == u'?' || path[2] == u'.') && IsSeparator(path[3]) && IsLetter(path[4]) &&
+        path[5] == u':') {
+        return path.substr(4);
+    }
+    return path;
+}
+
+// Windows ignores trailing dots and blanks of a name ("Data." is "Data").
+std::u16string_view TrimmedName(std::u16string_view name) {
+    while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.remove_suffix(1);
+    return name;
+}
+
+}  // namespace
+
+CanonicalRequest CanonicalizeRequest(std::u16string_view request) {
+    CanonicalRequest result;
+    const std::u16string_view path = WithoutDevicePrefix(request);
+    const bool drivePath = path.size() >= 2 && IsLetter(path[0]) && path[1] == u':' &&
+                           (path.size() == 2 || IsSeparator(path[2]));
+    if (!drivePath) {
+        result.path.assign(request);
+        return result;
+    }
+
+    std::vector<std::u16string_view> names;
+    size_t at = 2;
+    while (at < path.size()) {
+        while (at < path.size() && IsSeparator(path[at])) ++at;
+        size_t end = at;
+        while (end < path.size() && !IsSeparator(path[end])) ++end;
+        const std::u16string_view name = path.substr(at, end - at);
+        at = end;
+        if (name == u"..") {
+            if (!names.empty()) names.pop_back();  // the root is its own parent
+        } else if (const std::u16string_view trimmed = TrimmedName(name); !trimmed.empty()) {
+            names.push_back(trimmed);
+        }
+    }
+
+    result.isDrivePath = true;
+    size_t length = 2;
+    for (std::u16string_view name : names) length += 1 + name.size();
+    result.path.reserve(length);
+    result.path.append(path.substr(0, 2));
+    for (std::u16string_view name : names) result.path.append(1, u'\\').append(name);
+    return result;
+}
+
+bool MayHoldShortName(std::u16string_view path) {
+    return path.find(u'~') != std::u16string_view::npos;
+}
+
+}  // namespace trovelle

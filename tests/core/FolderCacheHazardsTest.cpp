@@ -1,0 +1,214 @@
+// The ways a cached total could go wrong: races across a node's lifetime, folders that cannot be
+// listed, links, and changes that Wine reports under a renamed folder's old path.
+#include <gtest/gtest.h>
+
+#include "FakeFileSystem.h"
+#include "FolderCache.h"
+#include "FolderKey.h"
+#include "StdLock.h"
+
+namespace trovelle {
+namespace {
+
+using testing::FakeFileSystem;
+
+class CacheHazards : public ::testing::Test {
+protected:
+    explicit CacheHazards(FolderCacheOptions options = {}) : cache(fs, fs, lock, options) {
+        fs.SetDriveType(u'c', DriveType::Fixed);
+        fs.AddFile(u"C:\\A\\f", 100);
+        fs.AddFile(u"C:\\A\\B\\g", 20);
+        fs.AddFile(u"C:\\A\\B\\C\\h", 3);
+    }
+    uint64_t Ask(const Path& path) { return cache.GetFolderSize(path); }
+    const FolderNode* Node(const Path& path) {
+        const Path key = FoldedKey(path);
+        const FolderNode* found = nullptr;
+        cache.VisitLocked([&](const FolderNode& node) {
+            if (node.Key() == key) found = &node;
+        });
+        return found;
+    }
+
+    FakeFileSystem fs;
+    StdLock lock;
+    FolderCache cache;
+};
+
+TEST_F(CacheHazards, AResetDuringAListingNeverStoresTheOldTotalIntoTheNewNode) {
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    fs.SetFileSize(u"C:\\A\\B\\g", 50);
+    cache.ApplyChange(kActionModified, u"C:\\A\\B\\g");
+    // While B is listed again, the cache is reset and another client measures B afresh
+    // (its new node starts its life while the old scan still runs); then g changes again.
+    fs.OnNextListing(u"C:\\A\\B", [&] {
+        cache.Reset();
+        fs.SetFileSize(u"C:\\A\\B\\g", 70);
+        EXPECT_EQ(Ask(u"C:\\A\\B"), 73u);
+    });
+    Ask(u"C:\\A");
+    EXPECT_EQ(Ask(u"C:\\A\\B"), 73u) << "the old scan's total was stored over the new node";
+    EXPECT_EQ(Ask(u"C:\\A"), 173u);
+}
+
+TEST_F(CacheHazards, ARemovalAndReCreationDuringAListingNeverStoresTheOldTotal) {
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    cache.ApplyChange(kActionModified, u"C:\\A\\B\\C\\h");
+    fs.OnNextListing(u"C:\\A\\B\\C", [&] {
+        fs.Remove(u"C:\\A\\B\\C");
+        cache.ApplyChange(kActionRemoved, u"C:\\A\\B\\C");
+        fs.AddFile(u"C:\\A\\B\\C\\new", 4000);
+        cache.ApplyChange(kActionAdded, u"C:\\A\\B\\C");
+        EXPECT_EQ(Ask(u"C:\\A\\B\\C"), 4000u);  // a new node, made while the old scan lists
+    });
+    Ask(u"C:\\A\\B");
+    EXPECT_EQ(Ask(u"C:\\A\\B\\C"), 4000u);
+    EXPECT_EQ(Ask(u"C:\\A"), 4120u);
+}
+
+TEST_F(CacheHazards, TotalsHoldingAnUnlistableFolderStayProvisional) {
+    fs.SetUnlistable(u"C:\\A\\B\\C", true);
+    EXPECT_EQ(Ask(u"C:\\A"), 120u);
+    EXPECT_EQ(Node(u"C:\\A\\B\\C"), nullptr);
+    fs.ResetCounts();
+    EXPECT_EQ(Ask(u"C:\\A"), 120u);
+    EXPECT_EQ(fs.TotalListings(), 3) << "the path to the unlistable folder, and nothing else";
+    EXPECT_EQ(fs.Listings(u"C:\\A\\B\\C"), 1);
+
+    fs.SetUnlistable(u"C:\\A\\B\\C", false);  // access comes back; no change record arrives
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    fs.ResetCounts();
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    EXPECT_EQ(fs.TotalListings(), 0) << "once everything was listed the total is final";
+}
+
+TEST_F(CacheHazards, AChangeUnderALinksTargetReachesTheFolderHoldingTheLink) {
+    fs.AddFile(u"C:\\T\\file", 1000);
+    fs.AddFolderLink(u"C:\\L\\link", u"C:\\T");
+    fs.AddFile(u"C:\\L\\T2\\x", 1);
+    EXPECT_EQ(Ask(u"C:\\L"), 1001u);
+    EXPECT_EQ(Ask(u"C:\\L\\link"), 1000u);
+
+    fs.SetFileSize(u"C:\\T\\file", 3000);
+    cache.ApplyChange(kActionModified, u"C:\\T\\file");  // reported under the target only
+    EXPECT_EQ(Ask(u"C:\\L"), 3001u);
+    EXPECT_EQ(Ask(u"C:\\L\\link"), 3000u);
+
+    fs.AddFile(u"C:\\T\\sub\\deeper", 5);
+    cache.ApplyChange(kActionAdded, u"C:\\T\\sub");
+    EXPECT_EQ(Ask(u"C:\\L"), 3006u);
+}
+
+TEST_F(CacheHazards, AFolderAndALinkToItInOneFolderAreBothCountedAndChangeTogether) {
+    fs.AddFile(u"C:\\P\\real\\file", 1000);
+    fs.AddFolderLink(u"C:\\P\\link", u"C:\\P\\real");
+    EXPECT_EQ(Ask(u"C:\\P"), 2000u);
+    fs.SetFileSize(u"C:\\P\\real\\file", 3000);
+    cache.ApplyChange(kActionModified, u"C:\\P\\real\\file");
+    EXPECT_EQ(Ask(u"C:\\P"), 6000u);
+}
+
+TEST_F(CacheHazards, ALatticeOfLinksIsListedOncePerFolder) {
+    constexpr int kLevels = 30;
+    auto level = [](int n) { return u"C:\\Lattice\\" + Path(1, u'a' + n / 26) + Path(1, u'a' + n % 26); };
+    for (int n = 0; n <= kLevels; ++n) {
+        fs.AddFile(level(n) + u"\\f", 1);
+        if (n < kLevels) {
+            fs.AddFolderLink(level(n) + u"\\x", level(n + 1));
+            fs.AddFolderLink(level(n) + u"\\y", level(n + 1));
+        }
+    }
+    // Level n holds one byte plus two links to level n+1: 2^(30-n+1) - 1 bytes in all.
+    fs.ResetCounts();
+    EXPECT_EQ(Ask(level(0)), (uint64_t{1} << (kLevels + 1)) - 1);
+    EXPECT_LE(fs.TotalListings(), kLevels + 1);
+    EXPECT_EQ(Ask(u"C:\\Lattice"), 0u + Ask(level(0)) + Ask(level(1)) * 1 + [&] {
+        uint64_t rest = 0;
+        for (int n = 2; n <= kLevels; ++n) rest += (uint64_t{1} << (kLevels - n + 1)) - 1;
+        return rest;
+    }());
+
+    fs.SetFileSize(level(kLevels) + u"\\f", 2);
+    cache.ApplyChange(kActionModified, level(kLevels) + u"\\f");
+    EXPECT_EQ(Ask(level(0)), (uint64_t{1} << (kLevels + 1)) - 1 + (uint64_t{1} << kLevels));
+}
+
+class WineRenames : public CacheHazards {
+protected:
+    WineRenames() : CacheHazards(FolderCacheOptions{true, 8}) {}
+};
+
+TEST_F(WineRenames, ChangesReportedUnderARenamedFoldersOldPathReachItsNewOne) {
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    fs.Rename(u"C:\\A\\B", u"C:\\A\\Y");
+    cache.ApplyChanges(u"c:\\", {{kActionRenamedOldName, u"A\\B"}, {kActionRenamedNewName, u"A\\Y"}});
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    EXPECT_EQ(Ask(u"C:\\A\\Y"), 23u);
+
+    fs.SetFileSize(u"C:\\A\\Y\\C\\h", 9);
+    cache.ApplyChanges(u"c:\\", {{kActionModified, u"A\\B\\C\\h"}});  // Wine's old path
+    EXPECT_EQ(Ask(u"C:\\A\\Y"), 29u);
+    EXPECT_EQ(Ask(u"C:\\A"), 129u);
+
+    // A new folder takes the old name: changes in either are reported under that name.
+    fs.AddFile(u"C:\\A\\B\\n", 1000);
+    cache.ApplyChanges(u"c:\\", {{kActionAdded, u"A\\B"}});
+    EXPECT_EQ(Ask(u"C:\\A"), 1129u);
+    fs.SetFileSize(u"C:\\A\\Y\\g", 40);
+    cache.ApplyChanges(u"c:\\", {{kActionModified, u"A\\B\\g"}});
+    EXPECT_EQ(Ask(u"C:\\A\\Y"), 49u);
+    EXPECT_EQ(Ask(u"C:\\A\\B"), 1000u);
+    EXPECT_EQ(Ask(u"C:\\A"), 1149u);
+}
+
+TEST_F(WineRenames, AliasesFollowFurtherRenamesAndEndWithTheFolder) {
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    fs.Rename(u"C:\\A\\B", u"C:\\A\\Y");
+    cache.ApplyChanges(u"c:\\", {{kActionRenamedOldName, u"A\\B"}, {kActionRenamedNewName, u"A\\Y"}});
+    fs.Rename(u"C:\\A\\Y", u"C:\\A\\Z");
+    cache.ApplyChanges(u"c:\\", {{kActionRenamedOldName, u"A\\Y"}, {kActionRenamedNewName, u"A\\Z"}});
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    fs.SetFileSize(u"C:\\A\\Z\\g", 70);
+    cache.ApplyChanges(u"c:\\", {{kActionModified, u"A\\B\\g"}});
+    EXPECT_EQ(Ask(u"C:\\A\\Z"), 73u);
+
+    fs.Remove(u"C:\\A\\Z");
+    cache.ApplyChanges(u"c:\\", {{kActionRemoved, u"A\\Z"}});
+    EXPECT_EQ(Ask(u"C:\\A"), 100u);
+    // With the alias gone, a new Z is not made stale by changes under B.
+    fs.AddFile(u"C:\\A\\Z\\k", 1);
+    cache.ApplyChanges(u"c:\\", {{kActionAdded, u"A\\Z"}});
+    EXPECT_EQ(Ask(u"C:\\A"), 101u);
+    cache.ApplyChanges(u"c:\\", {{kActionModified, u"A\\B\\nothing"}});
+    EXPECT_TRUE(Node(u"C:\\A\\Z")->IsValid());
+}
+
+TEST_F(WineRenames, PastItsCapacityTheDriveIsMadeStaleByEveryBatch) {
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    Path from = u"A\\B";
+    for (int n = 0; n < 9; ++n) {  // capacity 8
+        const Path to = u"A\\R" + Path(1, u'a' + n);
+        fs.Rename(u"C:\\" + from, u"C:\\" + to);
+        cache.ApplyChanges(u"c:\\", {{kActionRenamedOldName, from}, {kActionRenamedNewName, to}});
+        fs.AddFolder(u"C:\\" + from);  // the old name is taken again, so every alias stays
+        from = to;
+    }
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    const uint64_t staleBefore = cache.Counters().staleDrives.load();
+    cache.ApplyChanges(u"c:\\", {{kActionModified, u"Elsewhere\\x"}});
+    EXPECT_GT(cache.Counters().staleDrives.load(), staleBefore);
+    EXPECT_FALSE(Node(u"C:\\A")->IsValid());
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+}
+
+TEST_F(CacheHazards, WithoutFollowingRenamesAnOldPathOnlyReachesItself) {
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    fs.Rename(u"C:\\A\\B", u"C:\\A\\Y");
+    cache.ApplyChanges(u"c:\\", {{kActionRenamedOldName, u"A\\B"}, {kActionRenamedNewName, u"A\\Y"}});
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    cache.ApplyChanges(u"c:\\", {{kActionModified, u"A\\B\\g"}});
+    EXPECT_TRUE(Node(u"C:\\A\\Y")->IsValid());
+}
+
+}  // namespace
+}  // namespace trovelle

@@ -4,7 +4,7 @@ NATIVE     := $(BUILD)/native
 WINDOWS    := $(BUILD)/win
 JOBS       ?= 2
 
-.PHONY: run test bench deps build native windows prefix install clean
+.PHONY: run test bench fuzz deps build native windows prefix install clean
 
 run: build prefix install
 	scripts/run-demo.sh $(FOLDER)
@@ -14,6 +14,10 @@ test: build prefix install
 
 bench: build prefix install
 	scripts/run-bench.sh
+
+# libFuzzer targets of the core (clang, build/fuzz): a fixed number of executions each.
+fuzz: deps
+	JOBS=$(JOBS) fuzz/run.sh campaign
 
 deps:
 	scripts/install-deps.sh

@@ -7,7 +7,7 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for pkg in cmake g++ make mingw-w64 mingw-w64-tools libwine-dev wine wine64 fonts-wine \
-           xvfb xauth imagemagick googletest libgtest-dev fp-utils; do
+           xvfb xauth imagemagick googletest libgtest-dev fp-utils clang libclang-rt-14-dev; do
     have_pkg "$pkg" || need+=("$pkg")
 done
 

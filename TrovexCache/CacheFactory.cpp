@@ -17,7 +17,7 @@ STDMETHODIMP CacheFactory::CreateInstance(IUnknown* outer, REFIID iid, void** re
 
     ::EnterCriticalSection(&lock_);
     if (!instance_ && SUCCEEDED(failure_)) {
-        auto* object = new (std::nothrow) TrovelleCacheObject();
+        auto* object = new (std::nothrow) TrovelleCacheObject(options_);
         if (object == nullptr) {
             failure_ = E_OUTOFMEMORY;
         } else {

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include "CacheObject.h"
 #include "ClassFactory.h"
 
 namespace trovelle {
@@ -13,6 +14,8 @@ public:
     CacheFactory();
     ~CacheFactory() override;
 
+    // What the one cache object will be made with; set before the class object is registered.
+    void SetOptions(CacheServerOptions options) { options_ = std::move(options); }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** result) override;
     // Gives back the factory's own reference (at process end, before COM goes away).
     void Teardown();
@@ -20,7 +23,8 @@ public:
 private:
     CRITICAL_SECTION lock_;
     Microsoft::WRL::ComPtr<IUnknown> instance_;
-    HRESULT failure_ = S_OK;  // a failed creation is remembered and never retried
+    HRESULT failure_ = S_OK;
+    CacheServerOptions options_;  // a failed creation is remembered and never retried
 };
 
 }  // namespace trovelle

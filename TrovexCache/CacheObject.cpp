@@ -3,13 +3,27 @@
 #include "DebugDump.h"
 #include "FolderKey.h"
 #include "ModuleLock.h"
+#include "RequestPath.h"
 #include "StartupCaching.h"
 #include "WideText.h"
 #include "changes/ChangeRecords.h"
 
 namespace trovelle {
 
-TrovelleCacheObject::TrovelleCacheObject() = default;
+namespace {
+
+FolderCacheOptions OptionsFor(ChangeLogFile& changeLog) {
+    FolderCacheOptions options;
+    options.distrustDriveAfterFolderRename = RunningUnderWine();
+    options.newFolderSettleMs = RunningUnderWine() ? 2000 : 0;
+    options.trace = changeLog.IsOpen() ? &changeLog : nullptr;
+    return options;
+}
+
+}  // namespace
+
+TrovelleCacheObject::TrovelleCacheObject(const CacheServerOptions& options)
+    : changeLog_(options.changeLogPath), cache_(lister_, drives_, lock_, OptionsFor(changeLog_)) {}
 
 TrovelleCacheObject::~TrovelleCacheObject() {
     // Running scans give up at their next listing; then nobody touches the tree any more.
@@ -77,12 +91,12 @@ STDMETHODIMP TrovelleCacheObject::CreateCache() { return StartCachingAllDrives(*
 
 uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
     if (folder == nullptr) return 0;
-    const std::u16string path = ToCore(folder);
-    if (!path.empty() && !cache_.HasNode(path)) {
-        const wchar_t root[] = {folder[0], L':', L'\\', L'\0'};
-        if (::GetDriveTypeW(root) == DRIVE_FIXED) OpenFoldersAbove(folder);
+    const CanonicalRequest request = CanonicalizeRequest(ToCore(folder));
+    if (request.isDrivePath && drives_.TypeOfRoot(request.path[0]) == DriveType::Fixed &&
+        !cache_.HasNode(request.path)) {
+        OpenFoldersAbove(ToWide(request.path));
     }
-    return cache_.GetFolderSize(path);
+    return cache_.GetFolderSize(request.path);
 }
 
 STDMETHODIMP TrovelleCacheObject::GetFolderSize(BSTR folder, UINT64* size) {
@@ -108,8 +122,15 @@ STDMETHODIMP TrovelleCacheObject::SaveDebugInfo(BSTR file, UINT flags) {
 
 void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {
     // A lost batch carries no bytes, which makes every folder of its drive stale.
-    ApplyChangeBatch(cache_, ToCore(RootPath(batch->rootIndex)), batch->records.data(),
-                     batch->records.size());
+    const char16_t root[] = {static_cast<char16_t>(batch->letter), u':', u'\\'};
+    ApplyChangeBatch(cache_, std::u16string(root, 3), batch->records.data(), batch->records.size());
+}
+
+void TrovelleCacheObject::OnWatchLost(wchar_t letter, Loss why) {
+    if (why == Loss::ArmFailed) ++cache_.Counters().failedArms;
+    // Nothing on the drive is watched any more, so nothing cached for it can be trusted.
+    const char16_t drive[] = {static_cast<char16_t>(letter), u':'};
+    cache_.DropAllUnder(std::u16string(drive, 2));
 }
 
 }  // namespace trovelle

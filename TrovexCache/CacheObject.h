@@ -4,19 +4,29 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
 #include "BackgroundWork.h"
+#include "ChangeLog.h"
 #include "CriticalSection.h"
 #include "DirectoryWatcher.h"
 #include "FolderCache.h"
 #include "TrovexCache.h"
 #include "TypeLibDispatch.h"
+#include "WatchedDrives.h"
 #include "Win32FileSystem.h"
 
 namespace trovelle {
 
+// How the server was started: what the cache object is made with.
+struct CacheServerOptions {
+    std::wstring changeLogPath;  // empty: no change log
+};
+
 class TrovelleCacheObject final : public ITrovelleCache, public DirectoryWatcher {
 public:
-    TrovelleCacheObject();
+    explicit TrovelleCacheObject(const CacheServerOptions& options);
     ~TrovelleCacheObject() override;
 
     // Adds every fixed drive root to the change monitor and starts it.
@@ -47,14 +57,16 @@ public:
 
 protected:
     void OnChange(std::unique_ptr<ChangeBatch> batch) override;
+    void OnWatchLost(wchar_t letter, Loss why) override;
 
 private:
     ULONG references_ = 0;
     TypeLibDispatch dispatch_{IID_ITrovelleCache};
     Win32DirectoryLister lister_;
-    Win32DriveTypes drives_;
+    WatchedDrives drives_{*this};
     CriticalSection lock_;  // exists before the first change can arrive
-    FolderCache cache_{lister_, drives_, lock_};
+    ChangeLogFile changeLog_;
+    FolderCache cache_;
     LONG startupScans_ = 0;
     BackgroundWork driveScans_;
 };

@@ -1,32 +1,119 @@
 #include "DirectoryWatcher.h"
 
+#include <algorithm>
 #include <new>
 
 #include "Win32FileSystem.h"
 
 namespace trovelle {
+namespace {
+
+constexpr ULONG_PTR kStopKey = 0;
+constexpr ULONG_PTR kArmKey = 1;
+constexpr DWORD kFilter =
+    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE;
+constexpr DWORD kTickMs = 1000;            // how often the worker looks after its drives
+constexpr DWORD kFirstRetryMs = 1000;      // back-off after a failed arm, doubled up to the cap
+constexpr DWORD kLongestRetryMs = 60000;
+constexpr DWORD kArmWaitMs = 2000;         // how long a request waits for an on-demand arm
+constexpr DWORD kCancelWaitMs = 5000;      // how long teardown waits for cancelled reads
+
+struct RootIdentity {
+    DWORD volume = 0;
+    uint64_t file = 0;
+    bool operator==(const RootIdentity&) const = default;
+};
+
+bool IdentityOf(HANDLE handle, RootIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle, &info)) return false;
+    identity = {info.dwVolumeSerialNumber, (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    return true;
+}
+
+UniqueKernelHandle OpenFolder(const std::wstring& path, DWORD flags) {
+    return UniqueKernelHandle(::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+}
+
+}  // namespace
+
+// One armed (or retiring) read of a drive root. Its address is the completion key, so that a
+// late completion of a retired watch can never be taken for the drive's new one.
+struct DirectoryWatcher::WatchedRoot {
+    DriveState* drive = nullptr;
+    UniqueKernelHandle directory;
+    OVERLAPPED overlapped{};
+    DWORD bytesReturned = 0;
+    std::vector<DWORD> buffer = std::vector<DWORD>(kBufferBytes / sizeof(DWORD));
+    bool pending = false;  // a read is outstanding: the buffer belongs to the system
+    bool retired = false;  // freed as soon as nothing is pending
+};
+
+// A client's wish to have a drive armed; shared by the asking thread and the worker.
+struct DirectoryWatcher::ArmRequest {
+    wchar_t letter = 0;
+    UniqueKernelHandle done;
+    LONG references = 1;
+    void Release() {
+        if (::InterlockedDecrement(&references) == 0) delete this;
+    }
+};
+
+struct DirectoryWatcher::DriveState {
+    DirectoryWatcher* watcher = nullptr;
+    wchar_t letter = 0;
+    std::wstring path;  // "x:\"
+    std::atomic<bool> armed{false};
+    std::atomic<ULONGLONG> retryAt{0};
+    // Touched by the worker only.
+    bool wanted = false;
+    DWORD backoff = 0;
+    WatchedRoot* root = nullptr;
+    RootIdentity identity;
+    // Batches waiting to be applied in order, and whether a thread is applying them.
+    SRWLOCK queueLock = SRWLOCK_INIT;
+    std::deque<std::unique_ptr<ChangeBatch>> queue;
+    bool draining = false;
+};
+
+DirectoryWatcher::DirectoryWatcher() {
+    port_.Reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    for (size_t index = 0; index < drives_.size(); ++index) {
+        auto drive = std::make_unique<DriveState>();
+        drive->watcher = this;
+        drive->letter = static_cast<wchar_t>(L'a' + index);
+        drive->path = {drive->letter, L':', L'\\'};
+        drives_[index] = std::move(drive);
+    }
+}
 
 DirectoryWatcher::~DirectoryWatcher() {
     StopAndDrain();
-    port_.Reset();
-    roots_.clear();  // closes every directory handle
+    roots_.clear();  // only roots with no read outstanding are left
+}
+
+DirectoryWatcher::DriveState* DirectoryWatcher::StateOf(wchar_t letter) const {
+    const wchar_t lower = (letter >= L'A' && letter <= L'Z') ? letter + (L'a' - L'A') : letter;
+    if (lower < L'a' || lower > L'z') return nullptr;
+    return drives_[lower - L'a'].get();
 }
 
 DWORD DirectoryWatcher::AddDirectory(const wchar_t* path) {
-    if (path == nullptr) return ERROR_INVALID_PARAMETER;
-    auto root = std::unique_ptr<WatchedRoot>(new (std::nothrow) WatchedRoot());
-    if (!root) return ERROR_OUTOFMEMORY;
-    root->path = path;
-    root->directory.Reset(::CreateFileW(path, FILE_LIST_DIRECTORY,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
-    if (!root->directory) return ::GetLastError();
-    HANDLE port = ::CreateIoCompletionPort(root->directory.Get(), port_.Get(),
-                                           static_cast<ULONG_PTR>(roots_.size() + 1), 0);
-    if (port == nullptr) return ::GetLastError();
-    if (!port_) port_.Reset(port);
-    roots_.push_back(std::move(root));
+    if (path == nullptr || path[0] == L'\0' || path[1] != L':') return ERROR_INVALID_PARAMETER;
+    if (StateOf(path[0]) == nullptr) return ERROR_INVALID_PARAMETER;
+    if (!port_) return ERROR_INVALID_HANDLE;
+    auto* request = new (std::nothrow) ArmRequest();
+    if (request == nullptr) return ERROR_OUTOFMEMORY;
+    request->letter = path[0];
+    if (!::PostQueuedCompletionStatus(port_.Get(), 0, kArmKey,
+                                      reinterpret_cast<OVERLAPPED*>(request))) {
+        const DWORD error = ::GetLastError();
+        request->Release();
+        return error;
+    }
     return 0;
 }
 
@@ -35,12 +122,13 @@ DWORD DirectoryWatcher::Watch(int mode) {
         case kStart:
             if (!port_ || worker_) return 0;
             worker_.Reset(::CreateThread(nullptr, 0, &WorkerMain, this, 0, nullptr));
-            for (auto& root : roots_) Arm(*root);
             return 0;
         case kStop:
             if (worker_) {
-                ::PostQueuedCompletionStatus(port_.Get(), 0, 0, nullptr);
-                ::WaitForSingleObject(worker_.Get(), 10000);
+                // The worker cancels its reads and waits a bounded time for them before it ends,
+                // so this wait ends too; freeing the buffers before then would be unsafe.
+                ::PostQueuedCompletionStatus(port_.Get(), 0, kStopKey, nullptr);
+                ::WaitForSingleObject(worker_.Get(), INFINITE);
                 worker_.Reset();
             }
             return 0;
@@ -49,14 +137,38 @@ DWORD DirectoryWatcher::Watch(int mode) {
     }
 }
 
+bool DirectoryWatcher::IsArmed(wchar_t letter) const {
+    const DriveState* drive = StateOf(letter);
+    return drive != nullptr && drive->armed.load(std::memory_order_acquire);
+}
+
+bool DirectoryWatcher::EnsureWatched(wchar_t letter) {
+    DriveState* drive = StateOf(letter);
+    if (drive == nullptr) return false;
+    if (drive->armed) return true;
+    if (!worker_ || ::GetTickCount64() < drive->retryAt) return false;
+    auto* request = new (std::nothrow) ArmRequest();
+    if (request == nullptr) return false;
+    request->letter = letter;
+    request->done.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    request->references = 2;
+    if (!request->done ||
+        !::PostQueuedCompletionStatus(port_.Get(), 0, kArmKey,
+                                      reinterpret_cast<OVERLAPPED*>(request))) {
+        request->references = 1;
+        request->Release();
+        return false;
+    }
+    ::WaitForSingleObject(request->done.Get(), kArmWaitMs);
+    request->Release();
+    return drive->armed;
+}
+
 void DirectoryWatcher::OpenFoldersAbove(const std::wstring& folder) {
     if (folder.size() < 4 || folder[1] != L':') return;
     for (size_t cut = folder.find_first_of(L"\\/", 3); cut != std::wstring::npos;
          cut = folder.find_first_of(L"\\/", cut + 1)) {
-        UniqueKernelHandle opened(::CreateFileW(
-            LongPathForm(folder.substr(0, cut)).c_str(), FILE_LIST_DIRECTORY,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        OpenFolder(LongPathForm(folder.substr(0, cut)), 0);
     }
 }
 
@@ -65,50 +177,203 @@ void DirectoryWatcher::StopAndDrain() {
     batchThreads_.WaitUntilIdle();
 }
 
-void DirectoryWatcher::Arm(WatchedRoot& root) {
-    root.overlapped = OVERLAPPED{};
-    ::ReadDirectoryChangesW(root.directory.Get(), root.buffer, kBufferBytes, TRUE, kFilter,
-                            &root.bytesReturned, &root.overlapped, nullptr);
-}
-
 DWORD WINAPI DirectoryWatcher::WorkerMain(void* self) {
     static_cast<DirectoryWatcher*>(self)->RunWorker();
     return 0;
 }
 
-DWORD DirectoryWatcher::ApplyBatch(ChangeBatch* batch) {
-    DirectoryWatcher* watcher = batch->watcher;
-    watcher->OnChange(std::unique_ptr<ChangeBatch>(batch));
-    return 0;
-}
-
+// Every read is issued on this thread, which lives as long as the watches, so no read is ever
+// tied to a thread that ends before it.
 void DirectoryWatcher::RunWorker() {
     for (;;) {
         DWORD bytes = 0;
         ULONG_PTR key = 0;
         OVERLAPPED* overlapped = nullptr;
-        const BOOL ok = ::GetQueuedCompletionStatus(port_.Get(), &bytes, &key, &overlapped, INFINITE);
-        if (key == 0 || (!ok && overlapped == nullptr)) return;  // stop packet, or the port is gone
-        const size_t index = key - 1;
-        if (index >= roots_.size()) continue;
-        WatchedRoot& root = *roots_[index];
-
-        // Copy before re-arming, so the next notification cannot overwrite these records.
-        // A failed or empty completion means the system dropped the changes.
-        auto batch = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
-        if (batch) {
-            batch->watcher = this;
-            batch->rootIndex = index;
-            batch->lost = !ok || bytes == 0 || bytes > kBufferBytes;
-            if (!batch->lost) batch->records.assign(root.buffer, root.buffer + bytes);
-        }
-        Arm(root);
-        if (!batch) continue;  // no memory for the copy: skipped, nothing is touched
-        if (StartTrackedThread(batchThreads_, &ApplyBatch, batch.get())) {
-            batch.release();
+        const BOOL ok = ::GetQueuedCompletionStatus(port_.Get(), &bytes, &key, &overlapped, kTickMs);
+        if (!ok && overlapped == nullptr) {
+            if (::GetLastError() != WAIT_TIMEOUT) return;  // the port is gone
+        } else if (key == kStopKey) {
+            CancelEverything();
+            return;
+        } else if (key == kArmKey) {
+            auto* request = reinterpret_cast<ArmRequest*>(overlapped);
+            if (DriveState* drive = StateOf(request->letter)) {
+                drive->wanted = true;
+                if (!drive->armed) Arm(*drive);
+            }
+            if (request->done) ::SetEvent(request->done.Get());
+            request->Release();
         } else {
-            OnChange(std::move(batch));  // no thread to spare: apply it here rather than lose it
+            OnCompletion(*reinterpret_cast<WatchedRoot*>(key), ok, bytes);
         }
+        if (::GetTickCount64() >= nextCheck_) Maintain();
+    }
+}
+
+bool DirectoryWatcher::Arm(DriveState& drive) {
+    auto root = std::make_unique<WatchedRoot>();
+    root->drive = &drive;
+    root->directory = OpenFolder(drive.path, FILE_FLAG_OVERLAPPED);
+    bool armed = root->directory && IdentityOf(root->directory.Get(), drive.identity) &&
+                 ::CreateIoCompletionPort(root->directory.Get(), port_.Get(),
+                                          reinterpret_cast<ULONG_PTR>(root.get()), 0) != nullptr &&
+                 ::ReadDirectoryChangesW(root->directory.Get(), root->buffer.data(), kBufferBytes,
+                                         TRUE, kFilter, &root->bytesReturned, &root->overlapped,
+                                         nullptr);
+    if (!armed) {
+        drive.backoff = std::clamp<DWORD>(drive.backoff * 2, kFirstRetryMs, kLongestRetryMs);
+        drive.retryAt = ::GetTickCount64() + drive.backoff;
+        OnWatchLost(drive.letter, Loss::ArmFailed);
+        return false;
+    }
+    root->pending = true;
+    drive.root = root.get();
+    roots_.push_back(std::move(root));
+    drive.backoff = 0;
+    drive.armed.store(true, std::memory_order_release);
+    return true;
+}
+
+void DirectoryWatcher::Retire(DriveState& drive, Loss why) {
+    drive.armed = false;
+    if (WatchedRoot* root = std::exchange(drive.root, nullptr)) {
+        root->retired = true;
+        if (root->pending) {
+            ::CancelIoEx(root->directory.Get(), &root->overlapped);  // its completion frees it
+        } else {
+            roots_.remove_if([root](const auto& candidate) { return candidate.get() == root; });
+        }
+    }
+    OnWatchLost(drive.letter, why);
+}
+
+void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
+    root.pending = false;
+    if (root.retired) {
+        roots_.remove_if([&root](const auto& candidate) { return candidate.get() == &root; });
+        return;
+    }
+    DriveState& drive = *root.drive;
+    // Copy before re-arming, so the next notification cannot overwrite these records.
+    // A failed or empty completion means the system dropped the changes.
+    auto batch = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
+    if (batch) {
+        batch->watcher = this;
+        batch->letter = drive.letter;
+        batch->lost = !ok || bytes == 0 || bytes > kBufferBytes;
+        if (!batch->lost) {
+            const auto* first = reinterpret_cast<const uint8_t*>(root.buffer.data());
+            batch->records.assign(first, first + bytes);
+        }
+    }
+    root.overlapped = OVERLAPPED{};
+    const bool rearmed = ::ReadDirectoryChangesW(root.directory.Get(), root.buffer.data(),
+                                                 kBufferBytes, TRUE, kFilter, &root.bytesReturned,
+                                                 &root.overlapped, nullptr) != FALSE;
+    root.pending = rearmed;
+    if (batch) {
+        Enqueue(std::move(batch));
+    } else {
+        // No memory for the copy: its changes are unknown, like an overflow.
+        auto lost = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
+        if (lost) {
+            lost->watcher = this;
+            lost->letter = drive.letter;
+            lost->lost = true;
+            Enqueue(std::move(lost));
+        }
+    }
+    if (!rearmed) {
+        drive.backoff = kFirstRetryMs;
+        drive.retryAt = ::GetTickCount64() + drive.backoff;
+        Retire(drive, Loss::ArmFailed);
+    }
+}
+
+void DirectoryWatcher::Maintain() {
+    const ULONGLONG now = ::GetTickCount64();
+    nextCheck_ = now + kTickMs;
+    for (auto& state : drives_) {
+        DriveState& drive = *state;
+        if (drive.armed) {
+            // A letter can come to name another volume or folder while its old root stays open:
+            // compare what the letter opens now with what the watch holds.
+            UniqueKernelHandle now_open = OpenFolder(drive.path, 0);
+            RootIdentity current;
+            if (!now_open || !IdentityOf(now_open.Get(), current) || !(current == drive.identity)) {
+                drive.backoff = 0;
+                drive.retryAt = now;
+                Retire(drive, Loss::VolumeChanged);
+            }
+        }
+        if (drive.wanted && !drive.armed && now >= drive.retryAt) {
+            if (::GetDriveTypeW(drive.path.c_str()) != DRIVE_FIXED) {
+                drive.wanted = false;  // asked for again by the next request, if it comes back
+            } else {
+                Arm(drive);
+            }
+        }
+    }
+}
+
+void DirectoryWatcher::CancelEverything() {
+    for (auto& state : drives_) state->armed = false;
+    for (auto& root : roots_) {
+        root->retired = true;
+        if (root->pending) ::CancelIoEx(root->directory.Get(), &root->overlapped);
+    }
+    const ULONGLONG deadline = ::GetTickCount64() + kCancelWaitMs;
+    auto anyPending = [this] {
+        return std::any_of(roots_.begin(), roots_.end(), [](const auto& root) { return root->pending; });
+    };
+    while (anyPending()) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) break;
+        DWORD bytes = 0;
+        ULONG_PTR key = 0;
+        OVERLAPPED* overlapped = nullptr;
+        const BOOL ok = ::GetQueuedCompletionStatus(port_.Get(), &bytes, &key, &overlapped,
+                                                    static_cast<DWORD>(deadline - now));
+        if (!ok && overlapped == nullptr) break;
+        if (key == kArmKey) {
+            auto* request = reinterpret_cast<ArmRequest*>(overlapped);
+            if (request->done) ::SetEvent(request->done.Get());
+            request->Release();
+        } else if (key != kStopKey) {
+            reinterpret_cast<WatchedRoot*>(key)->pending = false;
+        }
+    }
+    // A read the system still owns keeps its buffer for the rest of the process's life.
+    for (auto& root : roots_) {
+        if (root->pending) root.release();
+    }
+    roots_.remove_if([](const auto& root) { return !root; });
+}
+
+void DirectoryWatcher::Enqueue(std::unique_ptr<ChangeBatch> batch) {
+    DriveState* drive = StateOf(batch->letter);
+    ::AcquireSRWLockExclusive(&drive->queueLock);
+    drive->queue.push_back(std::move(batch));
+    const bool startDrain = !drive->draining;
+    drive->draining = true;
+    ::ReleaseSRWLockExclusive(&drive->queueLock);
+    if (startDrain && !StartTrackedThread(batchThreads_, &DrainQueue, drive)) {
+        DrainQueue(drive);  // no thread to spare: apply it here rather than lose it
+    }
+}
+
+DWORD DirectoryWatcher::DrainQueue(DriveState* drive) {
+    for (;;) {
+        ::AcquireSRWLockExclusive(&drive->queueLock);
+        if (drive->queue.empty()) {
+            drive->draining = false;
+            ::ReleaseSRWLockExclusive(&drive->queueLock);
+            return 0;
+        }
+        std::unique_ptr<ChangeBatch> batch = std::move(drive->queue.front());
+        drive->queue.pop_front();
+        ::ReleaseSRWLockExclusive(&drive->queueLock);
+        drive->watcher->OnChange(std::move(batch));
     }
 }
 

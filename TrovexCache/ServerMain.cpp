@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <string>
 #include <string_view>
 
 #include "CacheFactory.h"
@@ -46,15 +47,36 @@ DWORD WINAPI ShutdownMonitor(void*) {
 
 enum class Switch { None, RegServer, UnregServer };
 
-// Every word after a "-" or "/" is a candidate; the first registration switch decides.
-Switch ParseCommandLine(std::wstring_view line) {
-    auto equalsIgnoringCase = [](std::wstring_view a, std::wstring_view b) {
-        if (a.size() != b.size()) return false;
-        for (size_t i = 0; i < a.size(); ++i) {
-            if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-        }
-        return true;
-    };
+struct CommandLine {
+    Switch registration = Switch::None;
+    std::wstring changeLogPath;  // "/ChangeLog <file>": a diagnosis aid, see ChangeLog.h
+};
+
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    }
+    return true;
+}
+
+// The rest of the line after a switch, without blanks around it or the quotes of a quoted path.
+std::wstring ArgumentAfter(std::wstring_view line, size_t end) {
+    if (end == std::wstring_view::npos) return {};
+    std::wstring_view rest = line.substr(end);
+    while (!rest.empty() && (rest.front() == L' ' || rest.front() == L'\t')) rest.remove_prefix(1);
+    while (!rest.empty() && (rest.back() == L' ' || rest.back() == L'\t')) rest.remove_suffix(1);
+    if (rest.size() >= 2 && rest.front() == L'"') {
+        rest.remove_prefix(1);
+        rest = rest.substr(0, rest.find(L'"'));
+    }
+    return std::wstring(rest);
+}
+
+// Every word after a "-" or "/" is a candidate; the first registration switch decides. The
+// change log's switch takes the rest of the line as its file.
+CommandLine ParseCommandLine(std::wstring_view line) {
+    CommandLine parsed;
     for (size_t at = line.find_first_of(L"-/"); at != std::wstring_view::npos;
          at = line.find_first_of(L"-/", at + 1)) {
         const size_t start = at + 1;
@@ -62,10 +84,15 @@ Switch ParseCommandLine(std::wstring_view line) {
         const std::wstring_view word = line.substr(start, end == std::wstring_view::npos
                                                               ? std::wstring_view::npos
                                                               : end - start);
-        if (equalsIgnoringCase(word, L"UnregServer")) return Switch::UnregServer;
-        if (equalsIgnoringCase(word, L"RegServer")) return Switch::RegServer;
+        if (EqualsIgnoringCase(word, L"ChangeLog")) {
+            parsed.changeLogPath = ArgumentAfter(line, end);
+            break;
+        }
+        if (parsed.registration != Switch::None) continue;
+        if (EqualsIgnoringCase(word, L"UnregServer")) parsed.registration = Switch::UnregServer;
+        if (EqualsIgnoringCase(word, L"RegServer")) parsed.registration = Switch::RegServer;
     }
-    return Switch::None;
+    return parsed;
 }
 
 void StartCachingWhenAsked(ITrovelleCache& cache) {
@@ -115,10 +142,14 @@ int Run() {
     } else if (FAILED(comResult)) {
         exitCode = -1;
     } else {
-        switch (ParseCommandLine(::GetCommandLineW())) {
+        const CommandLine command = ParseCommandLine(::GetCommandLineW());
+        switch (command.registration) {
             case Switch::RegServer: exitCode = RegisterCacheServer(); break;
             case Switch::UnregServer: exitCode = UnregisterCacheServer(); break;
-            case Switch::None: exitCode = Serve(); break;
+            case Switch::None:
+                g_factory.SetOptions({command.changeLogPath});
+                exitCode = Serve();
+                break;
         }
     }
     instance.Reset();

@@ -1,5 +1,6 @@
 #include "FolderCache.h"
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -15,6 +16,14 @@ namespace {
 // A change that reaches more places than this through aliases is treated as unknown: its drive
 // is made stale instead, which bounds the work one record can cause.
 constexpr size_t kMaxAliasedPaths = 64;
+// New folders remembered one by one while they settle; beyond this, all folders settle at once.
+constexpr size_t kMaxSettlingFolders = 20000;
+
+uint64_t SteadyMilliseconds() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
 
 bool IsDotOrDotDot(const std::u16string& name) { return name == u"." || name == u".."; }
 
@@ -105,8 +114,7 @@ FolderCache::FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& 
       drives_(drives),
       lock_(lock),
       options_(options),
-      linkAliases_(options.aliasCapacity),
-      renameAliases_(options.aliasCapacity) {}
+      linkAliases_(options.aliasCapacity) {}
 
 uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
     if (request.empty()) return 0;
@@ -227,7 +235,7 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
             }
             continue;
         }
-        const Measured measured{top.fileSum + top.childSum, top.complete};
+        Measured measured{top.fileSum + top.childSum, top.complete};
         if (top.cached) {
             // A total that holds a folder which could not be listed is provisional: its folder
             // stays stale for its subfolders, so the next request lists the path to it again.
@@ -237,7 +245,11 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
             stored.sizeInvalid = 0;
             stored.childSizeInvalid = top.complete ? 0 : 1;
             LockGuard guard(lock_);
-            index_.Store(top.key, stored);
+            if (IsSettling(top.key)) {
+                measured.complete = false;  // not stored: listed again until it has settled
+            } else if (index_.Store(top.key, stored)) {
+                allStaleDrives_ &= ~DriveBit(top.key[0]);
+            }
         }
         if (top.reachedThroughLink && top.identity) linkedTotals[*top.identity] = measured;
         stack.pop_back();
@@ -297,8 +309,8 @@ void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<Chang
         change.action = record.action;
         Path full(root);
         full += record.name;
-        // Asked before the lock is taken: a renamed file needs no alias, only a folder does.
-        if (options_.followRenamedFolders && record.action == kActionRenamedNewName) {
+        // Asked before the lock is taken: only a renamed folder makes Wine misreport.
+        if (options_.distrustDriveAfterFolderRename && record.action == kActionRenamedNewName) {
             change.isFolder = lister_.IsFolder(full);
         }
         change.key = FoldedKey(full);
@@ -306,9 +318,8 @@ void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<Chang
     }
     LockGuard guard(lock_);
     for (const PreparedChange& change : prepared) ApplyLocked(change);
-    if (!prepared.empty() && IsUntrusted(prepared.front().key[0])) {
-        index_.InvalidateAllUnder(DriveOf(prepared.front().key));
-        ++counters_.staleDrives;
+    if (!prepared.empty() && (untrustedDrives_ & DriveBit(prepared.front().key[0])) != 0) {
+        MakeDriveStaleLocked(DriveOf(prepared.front().key), "stale-drive (after a folder rename)");
     }
 }
 
@@ -322,90 +333,125 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
     const Path& key = change.key;
     const bool removes = action == kActionRemoved || action == kActionRenamedOldName;
     const char16_t letter = key.empty() ? u'\0' : key[0];
+    static constexpr std::string_view kActionNames[] = {"", "added", "removed", "modified",
+                                                        "renamed-from", "renamed-to"};
+    quietRecord_ = options_.trace != nullptr && options_.trace->Ignores(key);
+    Trace(kActionNames[action], key);
 
     // The reported path first, then every path it stands for through links and renames.
     std::vector<Path> paths{key};
     for (size_t at = 0; at < paths.size(); ++at) {
         const Path path = paths[at];  // a copy: appending may move the strings
         linkAliases_.AppendTranslations(path, paths);
-        if (options_.followRenamedFolders) renameAliases_.AppendTranslations(path, paths);
         if (paths.size() > kMaxAliasedPaths) {
             paths.resize(1);
-            index_.InvalidateAllUnder(DriveOf(key));
-            ++counters_.staleDrives;
+            MakeDriveStaleLocked(DriveOf(key), "stale-drive (links beyond count)");
             break;
         }
     }
     for (size_t at = 0; at < paths.size(); ++at) {
         if (removes) {
-            if (FolderNode* node = index_.Find(paths[at])) index_.RemoveFolder(*node);
+            if (FolderNode* node = index_.Find(paths[at])) {
+                index_.RemoveFolder(*node);
+                Trace("  removed", paths[at]);
+            }
         }
         // Where an alias leads, the folder itself may have no node (a link counted without
         // one, a folder below a link): the nearest cached folder above it is made stale.
+        const std::u16string_view folder = ContainingFolder(paths[at]);
         if (at == 0) {
-            index_.InvalidateFolder(ContainingFolder(paths[at]));
-        } else {
-            index_.InvalidateDeepestAt(ContainingFolder(paths[at]));
+            if (index_.InvalidateFolder(folder)) Trace("  invalidated", folder);
+        } else if (const FolderNode* hit = index_.InvalidateDeepestAt(folder)) {
+            Trace("  invalidated (alias)", hit->Key());
         }
     }
 
-    switch (action) {
-        case kActionRemoved:
-            linkAliases_.ForgetTargetsUnder(key);
-            renameAliases_.ForgetTargetsUnder(key);
-            break;
-        case kActionRenamedOldName:
-            linkAliases_.ForgetTargetsUnder(key);
-            pendingRenameFrom_ = key;
-            break;
-        case kActionRenamedNewName:
-            if (options_.followRenamedFolders && !pendingRenameFrom_.empty() &&
-                pendingRenameFrom_[0] == letter) {
-                renameAliases_.FollowRename(pendingRenameFrom_, key);
-                if (change.isFolder && !renameAliases_.Add(pendingRenameFrom_, key)) {
-                    MarkDriveUntrusted(letter);
-                }
-            }
-            pendingRenameFrom_.clear();
-            break;
-        default:
-            break;
+    if (action == kActionAdded || action == kActionRenamedNewName) {
+        for (const Path& path : paths) {
+            // A scan that raced the folder's creation may already have stored it.
+            if (index_.InvalidateFolder(path)) Trace("  invalidated (new)", path);
+            if (options_.newFolderSettleMs != 0) NoteNewFolder(path);
+        }
+    }
+
+    // A link that is gone, or renamed away, no longer leads anywhere.
+    if (removes) linkAliases_.ForgetTargetsUnder(key);
+    if (action == kActionRenamedNewName && change.isFolder &&
+        options_.distrustDriveAfterFolderRename && (untrustedDrives_ & DriveBit(letter)) == 0) {
+        untrustedDrives_ |= DriveBit(letter);
+        Trace("  distrusted drive (a folder was renamed)", DriveOf(key));
     }
 }
 
-void FolderCache::MarkDriveUntrusted(char16_t letter) {
-    // Too many renamed folders to follow: no change on this drive can be placed for sure any
-    // more, so every batch makes the whole drive stale from now on.
-    if (letter >= u'a' && letter <= u'z') untrustedDrives_ |= 1u << (letter - u'a');
+uint32_t FolderCache::DriveBit(char16_t letter) {
+    return (letter >= u'a' && letter <= u'z') ? 1u << (letter - u'a') : 0;
 }
 
-bool FolderCache::IsUntrusted(char16_t letter) const {
-    return letter >= u'a' && letter <= u'z' && (untrustedDrives_ & (1u << (letter - u'a'))) != 0;
+void FolderCache::MakeDriveStaleLocked(std::u16string_view drive, std::string_view why) {
+    ++counters_.staleDrives;
+    // Nothing was stored on the drive since it was last made stale: the pass would change nothing.
+    const uint32_t bit = drive.size() == 2 ? DriveBit(drive[0]) : 0;
+    if (bit != 0 && (allStaleDrives_ & bit) != 0) return;
+    index_.InvalidateAllUnder(drive);
+    allStaleDrives_ |= bit;
+    Trace(why, drive);
+}
+
+uint64_t FolderCache::Now() const {
+    return options_.clock != nullptr ? options_.clock() : SteadyMilliseconds();
+}
+
+void FolderCache::NoteNewFolder(const Path& key) {
+    // Files and folders alike: which one a new name is does not matter for the few seconds
+    // the entry lives, and asking would cost a system call per record.
+    const uint64_t now = Now();
+    if (settlingFolders_.size() >= kMaxSettlingFolders) {
+        std::erase_if(settlingFolders_, [now](const auto& entry) { return entry.second <= now; });
+        if (settlingFolders_.size() >= kMaxSettlingFolders) {
+            settlingFolders_.clear();
+            everythingSettlesAt_ = now + options_.newFolderSettleMs;
+            return;
+        }
+    }
+    settlingFolders_[key] = now + options_.newFolderSettleMs;
+}
+
+bool FolderCache::IsSettling(std::u16string_view key) {
+    if (options_.newFolderSettleMs == 0) return false;
+    const uint64_t now = Now();
+    if (now < everythingSettlesAt_) return true;
+    if (settlingFolders_.empty()) return false;
+    for (std::u16string_view folder = key;;) {
+        const auto found = settlingFolders_.find(Path(folder));
+        if (found != settlingFolders_.end()) {
+            if (now < found->second) return true;
+            settlingFolders_.erase(found);
+        }
+        const std::u16string_view up = ContainingFolder(folder);
+        if (up.size() == folder.size()) return false;
+        folder = up;
+    }
 }
 
 void FolderCache::InvalidateAllUnder(const Path& prefix) {
     const Path folded = FoldedKey(prefix);
     LockGuard guard(lock_);
-    index_.InvalidateAllUnder(folded);
-    ++counters_.staleDrives;
+    MakeDriveStaleLocked(folded, "stale-drive");
 }
 
 void FolderCache::DropAllUnder(const Path& prefix) {
     const Path folded = FoldedKey(prefix);
     LockGuard guard(lock_);
     index_.RemoveAllUnder(folded);
+    Trace("dropped-drive", folded);
     linkAliases_.ForgetTargetsUnder(folded);
-    renameAliases_.ForgetTargetsUnder(folded);
-    if (folded.size() == 2 && folded[0] >= u'a' && folded[0] <= u'z') {
-        untrustedDrives_ &= ~(1u << (folded[0] - u'a'));
-    }
     ++counters_.staleDrives;
 }
 
 void FolderCache::Reset() {
     LockGuard guard(lock_);
     index_.ClearIndex();
-    linkAliases_.Clear();  // renamed folders stay renamed: their aliases are kept
+    linkAliases_.Clear();
 }
 
 bool FolderCache::HasNode(const Path& folder) {

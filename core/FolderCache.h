@@ -4,7 +4,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "FolderIndex.h"
@@ -36,11 +38,28 @@ struct CacheCounters {
     std::atomic<uint64_t> unlistableFolders{0};
 };
 
+// Where a debug build of the server writes what the change monitor did: every record received
+// and every folder it removed or made stale. Called with the cache lock held.
+class ChangeTrace {
+public:
+    virtual ~ChangeTrace() = default;
+    virtual void Note(std::string_view event, std::u16string_view path) = 0;
+    // A record about the trace's own file is not traced: writing it would cause the next one.
+    virtual bool Ignores(std::u16string_view /*key*/) const { return false; }
+};
+
 struct FolderCacheOptions {
-    // Wine keeps reporting changes inside a renamed folder under its old path; when set, the
-    // cache remembers folder renames and applies such changes at the new path too.
-    bool followRenamedFolders = false;
-    size_t aliasCapacity = 4096;  // per kind of alias, for the whole cache
+    // Once a folder on a drive was renamed, Wine reports changes under wrong paths for good (the
+    // renamed folder's, and those of later folders on the same drive, measured): when set, every
+    // later batch on that drive makes the whole drive stale.
+    bool distrustDriveAfterFolderRename = false;
+    size_t aliasCapacity = 4096;  // links remembered by target, for the whole cache
+    // Wine misses changes made in a new folder before its own watch is in place (a file made
+    // right after its folder). When set, a folder that appeared less than this many ms ago, and
+    // everything below it, is listed again on every request instead of being stored as final.
+    uint64_t newFolderSettleMs = 0;
+    uint64_t (*clock)() = nullptr;  // milliseconds; the steady clock when none is given
+    ChangeTrace* trace = nullptr;
 };
 
 class FolderCache {
@@ -77,18 +96,26 @@ public:
 private:
     struct PreparedChange;
     void ApplyLocked(const PreparedChange& change);
-    void MarkDriveUntrusted(char16_t letter);
-    bool IsUntrusted(char16_t letter) const;
+    static uint32_t DriveBit(char16_t letter);
+    void MakeDriveStaleLocked(std::u16string_view drive, std::string_view why);
+    uint64_t Now() const;
+    void NoteNewFolder(const Path& key);
+    bool IsSettling(std::u16string_view key);
+    void Trace(std::string_view event, std::u16string_view path) {
+        if (options_.trace != nullptr && !quietRecord_) options_.trace->Note(event, path);
+    }
 
     DirectoryLister& lister_;
     DriveTypeQuery& drives_;
     Lock& lock_;
     FolderCacheOptions options_;
     FolderIndex index_;
-    PathAliases linkAliases_;     // target -> link through which the target was counted
-    PathAliases renameAliases_;   // old path -> new path of renamed folders (Wine)
-    Path pendingRenameFrom_;      // an old-name record waiting for its new name
-    uint32_t untrustedDrives_ = 0;  // bit per letter: renames too many to follow
+    PathAliases linkAliases_;        // target -> link through which the target was counted
+    uint32_t untrustedDrives_ = 0;   // bit per letter: changes there cannot be placed
+    uint32_t allStaleDrives_ = 0;    // bit per letter: nothing stored since it was made stale
+    std::unordered_map<Path, uint64_t> settlingFolders_;  // new folder -> end of its settling
+    uint64_t everythingSettlesAt_ = 0;
+    bool quietRecord_ = false;  // the record being applied is not traced  // when too many folders were new to remember each
     CacheCounters counters_;
 };
 

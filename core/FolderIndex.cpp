@@ -135,8 +135,10 @@ void FolderIndex::RemoveFolder(FolderNode& node) {
     Unchain(node);
 }
 
-void FolderIndex::InvalidateFolder(std::u16string_view key) {
-    if (FolderNode* node = Find(key)) InvalidateNode(*node);
+bool FolderIndex::InvalidateFolder(std::u16string_view key) {
+    FolderNode* node = Find(key);
+    if (node != nullptr) InvalidateNode(*node);
+    return node != nullptr;
 }
 
 void FolderIndex::InvalidateNode(FolderNode& node) {
@@ -149,14 +151,14 @@ void FolderIndex::InvalidateNode(FolderNode& node) {
     }
 }
 
-void FolderIndex::InvalidateDeepestAt(std::u16string_view key) {
+const FolderNode* FolderIndex::InvalidateDeepestAt(std::u16string_view key) {
     for (;;) {
         if (FolderNode* node = Find(key)) {
             InvalidateNode(*node);
-            return;
+            return node;
         }
         const std::u16string_view up = ContainingFolder(key);
-        if (up.size() == key.size()) return;
+        if (up.size() == key.size()) return nullptr;
         key = up;
     }
 }

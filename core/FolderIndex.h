@@ -79,11 +79,13 @@ public:
     // their nodes go, so the index never holds an entry without a node.
     void RemoveFolder(FolderNode& node);
     // Marks the folder stale (both flags) and every ancestor stale for its subfolders.
-    void InvalidateFolder(std::u16string_view key);
+    // Returns whether the folder had a node.
+    bool InvalidateFolder(std::u16string_view key);
     void InvalidateNode(FolderNode& node);
     // Marks the deepest cached folder at or above `key` stale (and its ancestors): for a change
     // whose own folder is not cached but may lie below a cached one (a link, a renamed folder).
-    void InvalidateDeepestAt(std::u16string_view key);
+    // Returns the node it marked, if any.
+    const FolderNode* InvalidateDeepestAt(std::u16string_view key);
     // Marks every cached folder at or below `prefix` stale, in one pass over the index.
     void InvalidateAllUnder(std::u16string_view prefix);
     // Destroys every cached folder at or below `prefix`.

@@ -32,20 +32,6 @@ void PathAliases::ForgetTargetsUnder(std::u16string_view folder) {
     }
 }
 
-void PathAliases::FollowRename(std::u16string_view from, std::u16string_view to) {
-    if (count_ == 0) return;
-    std::vector<std::pair<Path, Path>> moved;
-    for (auto& [aliasFrom, targets] : targetsByFrom_) {
-        for (const Path& target : targets) {
-            if (IsAtOrBelow(target, from)) {
-                moved.emplace_back(aliasFrom, Path(to).append(target.substr(from.size())));
-            }
-        }
-    }
-    ForgetTargetsUnder(from);
-    for (const auto& [aliasFrom, target] : moved) Add(aliasFrom, target);
-}
-
 void PathAliases::AppendTranslations(std::u16string_view path, std::vector<Path>& paths) const {
     if (count_ == 0) return;
     for (std::u16string_view prefix = path;;) {

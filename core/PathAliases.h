@@ -1,6 +1,5 @@
 // Folders whose changes are reported under another path: a link's target (the system reports a
-// change under the target, while the cache counted it through the link) and, under Wine, a
-// renamed folder (changes inside it keep arriving under its old path). A change reported at a
+// change under the target, while the cache counted it through the link). A change reported at a
 // path is also applied at every path its aliases lead to. Keys are folded. Not thread safe: used
 // under the cache lock.
 #pragma once
@@ -23,8 +22,6 @@ public:
     bool Add(std::u16string_view from, std::u16string_view to);
     // The folder `folder` went away: aliases that lead to it or below it are dropped.
     void ForgetTargetsUnder(std::u16string_view folder);
-    // The folder `from` was renamed to `to`: aliases that led into it now lead into `to`.
-    void FollowRename(std::u16string_view from, std::u16string_view to);
     // Appends to `paths` every path that `path` stands for through one alias (one whose `from`
     // is `path` or a folder above it) and that `paths` does not hold yet.
     void AppendTranslations(std::u16string_view path, std::vector<Path>& paths) const;

@@ -1,6 +1,8 @@
 // The core speaks char16_t, Win32 speaks wchar_t; on Windows both are UTF-16 code units.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,16 @@ inline std::u16string ToCore(std::wstring_view text) {
 
 inline std::wstring ToWide(std::u16string_view text) {
     return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
+}
+
+// UTF-8 for logs and test messages.
+inline std::string ToUtf8(std::wstring_view text) {
+    const int size = static_cast<int>(text.size());
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
 }
 
 inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }

@@ -46,12 +46,69 @@ bool Win32DirectoryLister::List(const Path& folder, std::vector<DirectoryEntry>&
     return true;
 }
 
-bool Win32DirectoryLister::Identify(const Path& folder, FolderIdentity& identity) {
+namespace {
+
+// Opens a folder (following links) just to ask about it.
+UniqueKernelHandle OpenForQuery(const Path& folder) {
     const std::wstring path = LongPathForm(ToWide(folder));
-    UniqueKernelHandle handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+    return UniqueKernelHandle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                             nullptr));
+}
+
+std::wstring WithoutLongPathPrefix(std::wstring path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+    return path;
+}
+
+}  // namespace
+
+bool RunningUnderWine() {
+    static const bool wine =
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+bool Win32DirectoryLister::ResolveLink(const Path& link, Path& target) {
+    UniqueKernelHandle handle = OpenForQuery(link);
+    if (!handle) return false;
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFinalPathNameByHandleW(handle.Get(), path.data(),
+                                                         static_cast<DWORD>(path.size()),
+                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return false;
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(length + 1);
+    }
+    target = ToCore(WithoutLongPathPrefix(std::move(path)));
+    return true;
+}
+
+bool Win32DirectoryLister::ExpandShortNames(const Path& path, Path& longPath) {
+    const std::wstring shortPath = LongPathForm(ToWide(path));
+    const DWORD needed = ::GetLongPathNameW(shortPath.c_str(), nullptr, 0);
+    if (needed == 0) return false;
+    std::wstring expanded(needed, L'\0');
+    const DWORD length = ::GetLongPathNameW(shortPath.c_str(), expanded.data(), needed);
+    if (length == 0 || length >= needed) return false;
+    expanded.resize(length);
+    longPath = ToCore(WithoutLongPathPrefix(std::move(expanded)));
+    return true;
+}
+
+bool Win32DirectoryLister::IsFolder(const Path& path) {
+    const DWORD attributes = ::GetFileAttributesW(LongPathForm(ToWide(path)).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32DirectoryLister::Identify(const Path& folder, FolderIdentity& identity) {
+    UniqueKernelHandle handle = OpenForQuery(folder);
     if (!handle) return false;
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(handle.Get(), &info)) return false;

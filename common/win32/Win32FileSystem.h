@@ -11,6 +11,9 @@ class Win32DirectoryLister : public DirectoryLister {
 public:
     bool List(const Path& folder, std::vector<DirectoryEntry>& entries) override;
     bool Identify(const Path& folder, FolderIdentity& identity) override;
+    bool ResolveLink(const Path& link, Path& target) override;
+    bool ExpandShortNames(const Path& path, Path& longPath) override;
+    bool IsFolder(const Path& path) override;
 
     // Folders listed so far; a debug counter for tests and benchmarks.
     uint64_t ListingCount() const { return listings_.load(); }
@@ -26,6 +29,9 @@ class Win32DriveTypes : public DriveTypeQuery {
 public:
     DriveType TypeOfRoot(char16_t firstUnit) override;
 };
+
+// Whether this process runs under Wine, whose change notifications have gaps of their own.
+bool RunningUnderWine();
 
 // The form of `path` that the file APIs accept at any length up to the system's limit:
 // paths that no longer fit the classic limit get the long-path prefix.

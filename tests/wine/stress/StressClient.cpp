@@ -4,6 +4,8 @@
 //       equal its fresh sum. Exit code 0 when every call succeeded and every quiet answer was right.
 //   wine_stress_client rescan <calls> <folder>
 //       empties the cache before every call, so that the server is nearly always in a cold scan.
+//   wine_stress_client poll <folder> <stop event>
+//       asks for <folder> until the named event is set; exit code 0 when every call succeeded.
 //   wine_stress_client mutate <folder> <stop event>
 //       creates, grows, renames and deletes files (and a folder) under <folder> until the named
 //       event is set.
@@ -45,6 +47,22 @@ int Ask(int calls, const std::wstring& quiet, const std::wstring& busy, bool col
     }
     std::wprintf(L"calls %d failed %d wrong %d\n", calls, failed, wrong);
     return failed == 0 && wrong == 0 ? 0 : 1;
+}
+
+int Poll(const std::wstring& folder, const wchar_t* stopEvent) {
+    ComApartment apartment;
+    UniqueKernelHandle stop(::OpenEventW(SYNCHRONIZE, FALSE, stopEvent));
+    auto cache = ConnectToCache();
+    if (!stop || !cache) return 3;
+    int calls = 0;
+    int failed = 0;
+    while (::WaitForSingleObject(stop.Get(), 0) == WAIT_TIMEOUT) {
+        UINT64 size = 0;
+        if (FAILED(AskFolderSize(*cache.Get(), folder.c_str(), &size))) ++failed;
+        ++calls;
+    }
+    std::wprintf(L"calls %d failed %d\n", calls, failed);
+    return failed == 0 ? 0 : 1;
 }
 
 bool WriteBytes(const std::wstring& path, DWORD bytes) {
@@ -93,7 +111,8 @@ int wmain(int argc, wchar_t** argv) {
         return Ask(_wtoi(argv[2]), argv[3], argv[3], true);
     }
     if (argc == 4 && std::wcscmp(argv[1], L"mutate") == 0) return Mutate(argv[2], argv[3]);
+    if (argc == 4 && std::wcscmp(argv[1], L"poll") == 0) return Poll(argv[2], argv[3]);
     std::fwprintf(stderr, L"usage: wine_stress_client ask <calls> <quiet> <busy> | "
-                          L"rescan <calls> <folder> | mutate <folder> <stop event>\n");
+                          L"rescan <calls> <folder> | mutate|poll <folder> <stop event>\n");
     return 2;
 }

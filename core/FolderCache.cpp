@@ -355,6 +355,7 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
                 index_.RemoveFolder(*node);
                 Trace("  removed", paths[at]);
             }
+            index_.RemoveTopsBelow(paths[at]);
         }
         // Where an alias leads, the folder itself may have no node (a link counted without
         // one, a folder below a link): the nearest cached folder above it is made stale.

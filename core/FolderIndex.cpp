@@ -50,14 +50,14 @@ void FolderNodeDeleter::operator()(FolderNode* node) const {
     ::operator delete(node);
 }
 
-void LinkToParent(FolderNode& child, FolderNode* parent) {
-    if (child.parent == parent) return;
+// Links `child` under `parent`.
+void LinkToParent(FolderNode& child, FolderNode& parent) {
+    if (child.parent == &parent) return;
     Unlink(child);
-    child.parent = parent;
-    if (parent == nullptr) return;
-    child.nextSibling = parent->firstChild;
-    if (parent->firstChild != nullptr) parent->firstChild->prevSibling = &child;
-    parent->firstChild = &child;
+    child.parent = &parent;
+    child.nextSibling = parent.firstChild;
+    if (parent.firstChild != nullptr) parent.firstChild->prevSibling = &child;
+    parent.firstChild = &child;
 }
 
 FolderIndex::FolderIndex() { ResetBuckets(); }
@@ -87,11 +87,15 @@ FolderNode* FolderIndex::FindOrCreate(std::u16string_view key, FolderNode* paren
         FolderNodePtr created = NewNode(key);
         if (!created) return nullptr;
         created->stamp = ++sequence_;
+        if (parent == nullptr) tops_.insert(created.get());
         *slot = std::move(created);
         ++count_;
     }
     FolderNode* node = slot->get();
-    if (parent != nullptr) LinkToParent(*node, parent);
+    if (parent != nullptr) {
+        if (node->parent == nullptr) tops_.erase(node);
+        LinkToParent(*node, *parent);
+    }
     if (count_ > bucketCount_) Grow();
     return node;
 }
@@ -131,8 +135,18 @@ void FolderIndex::RemoveSubtree(FolderNode& node) {
 
 void FolderIndex::RemoveFolder(FolderNode& node) {
     RemoveSubtree(node);
+    if (node.parent == nullptr) tops_.erase(&node);
     Unlink(node);
     Unchain(node);
+}
+
+void FolderIndex::RemoveTopsBelow(std::u16string_view key) {
+    std::vector<FolderNode*> below;
+    for (FolderNode* top : tops_) {
+        if (top->Key().size() > key.size() && IsAtOrBelow(top->Key(), key)) below.push_back(top);
+    }
+    // Tops are never linked below each other, so removing one leaves the others in place.
+    for (FolderNode* top : below) RemoveFolder(*top);
 }
 
 bool FolderIndex::InvalidateFolder(std::u16string_view key) {
@@ -190,6 +204,7 @@ void FolderIndex::RemoveAllUnder(std::u16string_view prefix) {
 
 void FolderIndex::ClearIndex() {
     // Chains are destroyed bucket by bucket; children links only point inside the index.
+    tops_.clear();
     buckets_.reset();
     ResetBuckets();
 }

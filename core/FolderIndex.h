@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <unordered_set>
 
 namespace trovelle {
 
@@ -90,6 +91,10 @@ public:
     void InvalidateAllUnder(std::u16string_view prefix);
     // Destroys every cached folder at or below `prefix`.
     void RemoveAllUnder(std::u16string_view prefix);
+    // Destroys the folders strictly below `key` that were cached on their own (asked for before
+    // any folder above them), with their subtrees: when a folder goes away they go with it,
+    // though no link leads to them from its node.
+    void RemoveTopsBelow(std::u16string_view key);
     void ClearIndex();
 
     size_t Count() const { return count_; }
@@ -108,9 +113,7 @@ private:
     size_t bucketCount_ = 0;
     size_t count_ = 0;
     uint64_t sequence_ = 0;  // never restarts, not even when the index is cleared
+    std::unordered_set<FolderNode*> tops_;  // nodes without a parent
 };
-
-// Links `child` under `parent` (or detaches it when `parent` is null).
-void LinkToParent(FolderNode& child, FolderNode* parent);
 
 }  // namespace trovelle

@@ -98,7 +98,7 @@ Bytes EncodeText(std::u16string_view text) {
 }
 
 void OverlayStoredValue(Bytes& preset, const uint8_t* stored, size_t storedLength) {
-    if (stored == nullptr || storedLength > preset.size()) return;
+    if (stored == nullptr || storedLength == 0 || storedLength > preset.size()) return;
     std::memcpy(preset.data(), stored, storedLength);
 }
 

@@ -81,6 +81,19 @@ CORPUS = {
         "cache-all-odd": settings_input(CACHE_ALL, TROVEX_CACHE, b"\x01\x00\x00"),
         "style-not-read": settings_input(PB_STYLE, TROVEX_CACHE, struct.pack("<q", 2)),
     },
+    # Requests as UTF-16 code units: spellings of one folder, roots, UNC, short names.
+    "request": {name: text.encode("utf-16-le") for name, text in {
+        "plain": "C:\\A",
+        "slashes-trailing": "c:/a/B/",
+        "device-dot-dot": "\\\\?\\C:\\A\\B\\..",
+        "dots": "C:\\A\\.\\B\\.",
+        "root": "C:",
+        "root-separator": "C:\\",
+        "unc": "\\\\server\\share\\x",
+        "non-ascii": "C:\\\u00e4",
+        "trailing-dots-blanks": "C:\\A..\\B  ",
+        "short-name": "C:\\PROGRA~1",
+    }.items()},
 }
 
 for target, inputs in CORPUS.items():

@@ -221,3 +221,19 @@ TEST_F(CacheHazards, AnAddedRecordForAFolderAScanAlreadyStoredMakesItStale) {
 
 }  // namespace
 }  // namespace trovelle
+
+namespace trovelle {
+namespace {
+
+TEST_F(CacheHazards, AFolderCachedOnItsOwnGoesWithAFolderAboveIt) {
+    EXPECT_EQ(Ask(u"C:\\A\\B\\C"), 3u);  // asked before anything above it: a node of its own
+    fs.Rename(u"C:\\A\\B", u"C:\\Away");
+    cache.ApplyChange(kActionRenamedOldName, u"C:\\A\\B");
+    fs.AddFile(u"C:\\A\\B\\C\\other", 5);  // another folder takes the old place
+    cache.ApplyChange(kActionAdded, u"C:\\A\\B");
+    EXPECT_EQ(Ask(u"C:\\A\\B\\C"), 5u);
+    EXPECT_EQ(Ask(u"C:\\Away\\C"), 3u);
+}
+
+}  // namespace
+}  // namespace trovelle

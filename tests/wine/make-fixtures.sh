@@ -26,3 +26,22 @@ if [ ! -f "$big/done.txt" ]; then
     done
     printf 'complete' > "$big/done.txt"
 fi
+
+# Directory links (Wine shows Linux directory symlinks as reparse points): a folder holding a
+# link to another folder, and a lattice of 30 levels in which every level links twice to the
+# next, so that a walk that lists every path would never end.
+links="$DRIVES/fixed/Links"
+rm -rf "$links"
+mkdir -p "$links/holder" "$links/target"
+head -c 1000 /dev/zero > "$links/target/file"
+ln -s ../target "$links/holder/link"
+lattice="$DRIVES/fixed/Lattice"
+rm -rf "$lattice"
+for n in $(seq 0 30); do
+    mkdir -p "$lattice/L$n"
+    printf 'x' > "$lattice/L$n/f"
+    if [ "$n" -lt 30 ]; then
+        ln -s "../L$((n + 1))" "$lattice/L$n/x"
+        ln -s "../L$((n + 1))" "$lattice/L$n/y"
+    fi
+done

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Drives that come, go or change while the server runs: a fixed drive added after the server
+# started is cached and watched; when its letter is pointed at another folder, the old totals
+# are dropped and the new folder's are answered. Drive letters are Wine's links in dosdevices,
+# which only the Linux side can re-point, so this runs as a script.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+cd "$WINEPREFIX/drive_c"
+client='C:\Program Files\Trovelle Pro\Tools\CacheClient.exe'
+first="$DRIVES/late-1"
+second="$DRIVES/late-2"
+link="$WINEPREFIX/dosdevices/f:"
+log=$(mktemp)
+cleanup() {
+    wine "$client" release >/dev/null 2>&1
+    rm -f "$link" "$log"
+    wine reg delete 'HKLM\Software\Wine\Drives' /v f: /f >/dev/null 2>&1
+    wineserver -w
+}
+trap cleanup EXIT
+
+size_of() {  # the server's answer for a folder, through a file (see wine-run.sh)
+    wine "$client" size "$1" >"$log" 2>&1
+    tr -d '\r' <"$log" | cut -f1 | head -n1
+}
+expect() {  # expect <what> <folder> <bytes> [tries]: the answer reaches <bytes> within the tries
+    local answer
+    for _ in $(seq "${4:-1}"); do
+        answer=$(size_of "$2")
+        [ "$answer" = "$3" ] && { echo "ok: $1 ($answer)"; return 0; }
+        sleep 0.5
+    done
+    echo "FAIL: $1: $2 answered '$answer', expected $3"
+    exit 1
+}
+
+rm -rf "$first" "$second"
+mkdir -p "$first/Data/sub" "$second/Data"
+head -c 1000 /dev/zero > "$first/Data/sub/a"
+head -c 5000 /dev/zero > "$second/Data/b"
+rm -f "$link"
+wineserver -w
+expect "the server runs before the drive exists" 'D:\Sample' "$(size_of 'D:\Sample')"
+
+ln -s "$first" "$link"
+wine reg add 'HKLM\Software\Wine\Drives' /v f: /d hd /f >/dev/null 2>&1
+expect "a fixed drive added later is measured" 'F:\Data' 1000
+head -c 3000 /dev/zero > "$first/Data/sub/a"
+expect "and watched" 'F:\Data' 3000 20
+
+ln -sfn "$second" "$link"
+expect "the letter now names another folder: its totals, not the old ones" 'F:\Data' 5000 20
+head -c 7000 /dev/zero > "$second/Data/b"
+expect "and the new folder is watched" 'F:\Data' 7000 20
+echo "PASS"

@@ -11,6 +11,7 @@ namespace trovelle {
 namespace {
 
 constexpr UINT kOnlyMissingPaths = 1;
+constexpr UINT kWithCounters = 2;  // a header with what the cache met since it started
 
 std::string ToAnsi(const std::wstring& text) {
     const int bytes = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr,
@@ -43,6 +44,15 @@ HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags) {
     UniqueKernelHandle output(::CreateFileW(file, FILE_ALL_ACCESS, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!output) return S_FALSE;
+    if ((flags & kWithCounters) != 0) {
+        const CacheCounters& counters = cache.Counters();
+        Write(output.Get(), "Batches applied: " + std::to_string(counters.batchesApplied) +
+                                "\nOverflows: " + std::to_string(counters.overflows) +
+                                "\nFailed arms: " + std::to_string(counters.failedArms) +
+                                "\nStale drives: " + std::to_string(counters.staleDrives) +
+                                "\nUnlistable folders: " +
+                                std::to_string(counters.unlistableFolders) + "\n\n");
+    }
     unsigned number = 1;
     cache.VisitLocked([&](const FolderNode& node) {
         const std::wstring key = ToWide(node.Key());

@@ -7,7 +7,8 @@
 namespace trovelle {
 
 // Writes every cached folder (or, with bit 0 of `flags`, only those whose path is gone) to
-// `file` as text; S_FALSE when the file cannot be created.
+// `file` as text, after a header of the cache's counters when bit 1 is set; S_FALSE when the
+// file cannot be created.
 HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags);
 
 }  // namespace trovelle

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "FolderKey.h"
@@ -105,7 +106,7 @@ void ReadListing(const std::vector<DirectoryEntry>& entries, Frame& frame) {
 struct FolderCache::PreparedChange {
     uint32_t action = 0;
     Path key;               // the reported path, folded
-    bool isFolder = true;   // for a new name: whether a folder now has it (unknown counts as yes)
+    bool isFolder = false;  // for a new name: whether a folder has it when the batch is applied
 };
 
 FolderCache::FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& lock,
@@ -349,6 +350,7 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
             break;
         }
     }
+    if (action == kActionRenamedOldName) renamedCachedFolder_ = index_.Find(key) != nullptr;
     for (size_t at = 0; at < paths.size(); ++at) {
         if (removes) {
             if (FolderNode* node = index_.Find(paths[at])) {
@@ -377,8 +379,12 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
 
     // A link that is gone, or renamed away, no longer leads anywhere.
     if (removes) linkAliases_.ForgetTargetsUnder(key);
-    if (action == kActionRenamedNewName && change.isFolder &&
-        options_.distrustDriveAfterFolderRename && (untrustedDrives_ & DriveBit(letter)) == 0) {
+    // A folder is known by its node when it was cached, else by what the new name is now (a
+    // folder renamed on at once is judged by its later record).
+    const bool folderRenamed = action == kActionRenamedNewName &&
+                               (change.isFolder || std::exchange(renamedCachedFolder_, false));
+    if (folderRenamed && options_.distrustDriveAfterFolderRename &&
+        (untrustedDrives_ & DriveBit(letter)) == 0) {
         untrustedDrives_ |= DriveBit(letter);
         Trace("  distrusted drive (a folder was renamed)", DriveOf(key));
     }

@@ -115,7 +115,8 @@ private:
     uint32_t allStaleDrives_ = 0;    // bit per letter: nothing stored since it was made stale
     std::unordered_map<Path, uint64_t> settlingFolders_;  // new folder -> end of its settling
     uint64_t everythingSettlesAt_ = 0;
-    bool quietRecord_ = false;  // the record being applied is not traced  // when too many folders were new to remember each
+    bool quietRecord_ = false;  // the record being applied is not traced
+    bool renamedCachedFolder_ = false;  // the last old-name record named a cached folder  // when too many folders were new to remember each
     CacheCounters counters_;
 };
 

@@ -31,8 +31,7 @@ char16_t Upcase(char16_t unit) {
 
 }  // namespace
 
-char16_t FoldUnit(char16_t unit) {
-    if (unit < 0x80) return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + 0x20) : unit;
+char16_t FoldNonAscii(char16_t unit) {
     const char16_t upper = Upcase(unit);
     return (upper >= u'A' && upper <= u'Z') ? static_cast<char16_t>(upper + 0x20) : upper;
 }

@@ -12,7 +12,12 @@ namespace trovelle {
 // Folds one code unit: ASCII A-Z to a-z; any other unit to its simple upper case (the mapping a
 // case-insensitive file system compares with), then ASCII to lower case again. Two names are one
 // folder on disk exactly when their folded forms are equal.
-char16_t FoldUnit(char16_t unit);
+char16_t FoldNonAscii(char16_t unit);
+
+inline char16_t FoldUnit(char16_t unit) {
+    if (unit < 0x80) return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + 0x20) : unit;
+    return FoldNonAscii(unit);
+}
 
 inline void FoldKey(Path& path) {
     for (char16_t& unit : path) unit = FoldUnit(unit);

@@ -38,8 +38,8 @@ public:
     virtual bool ResolveLink(const Path& /*link*/, Path& /*target*/) { return false; }
     // The long form of a path that may hold short (8.3) names; false when there is none.
     virtual bool ExpandShortNames(const Path& /*path*/, Path& /*longPath*/) { return false; }
-    // Whether a folder is at `path` now; when that cannot be told, true.
-    virtual bool IsFolder(const Path& /*path*/) { return true; }
+    // Whether a folder is at `path` now.
+    virtual bool IsFolder(const Path& /*path*/) { return false; }
 };
 
 enum class DriveType : unsigned {

@@ -104,7 +104,7 @@ bool Win32DirectoryLister::ExpandShortNames(const Path& path, Path& longPath) {
 
 bool Win32DirectoryLister::IsFolder(const Path& path) {
     const DWORD attributes = ::GetFileAttributesW(LongPathForm(ToWide(path)).c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool Win32DirectoryLister::Identify(const Path& folder, FolderIdentity& identity) {

@@ -166,6 +166,15 @@ TEST_F(WineRenames, AfterAFolderRenameEveryBatchMakesTheWholeDriveStale) {
     EXPECT_TRUE(Node(u"D:\\Elsewhere")->IsValid()) << "other drives are not concerned";
 }
 
+TEST_F(WineRenames, ACachedFolderRenamedOnBeforeItsRecordsArriveIsStillKnownAsAFolder) {
+    EXPECT_EQ(Ask(u"C:\\A"), 123u);
+    fs.Rename(u"C:\\A\\B", u"C:\\Gone");  // by the time the records arrive, Y is gone again
+    cache.ApplyChanges(u"c:\\", {{kActionRenamedOldName, u"A\\B"}, {kActionRenamedNewName, u"A\\Y"}});
+    EXPECT_EQ(Ask(u"C:\\A"), 100u);
+    cache.ApplyChanges(u"c:\\", {{kActionModified, u"Somewhere\\else"}});
+    EXPECT_FALSE(Node(u"C:\\A")->IsValid()) << "the drive is distrusted";
+}
+
 TEST_F(WineRenames, ADriveThatIsStaleAlreadyIsNotWalkedAgainForEveryBatch) {
     EXPECT_EQ(Ask(u"C:\\A"), 123u);
     fs.Rename(u"C:\\A\\B", u"C:\\A\\Y");

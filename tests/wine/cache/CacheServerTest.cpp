@@ -241,6 +241,13 @@ TEST_F(CacheServer, BadRequestsAnswerZeroAndBadDumpsFalse) {
     SizeOf(*cache.Get(), L"D:\\no such folder");
     SizeOf(*cache.Get(), L"D:\\CacheSlashes");
     EXPECT_EQ(Dump(*cache.Get(), 1), "") << "a request for a missing folder leaves no entry";
+    const std::string counters = Dump(*cache.Get(), 3);
+    EXPECT_EQ(counters.rfind("Batches applied: ", 0), 0u) << counters;
+    EXPECT_NE(counters.find("\nOverflows: "), std::string::npos);
+    EXPECT_NE(counters.find("\nFailed arms: "), std::string::npos);
+    EXPECT_NE(counters.find("\nStale drives: "), std::string::npos);
+    EXPECT_EQ(counters.find("\nUnlistable folders: 0\n"), std::string::npos)
+        << "the missing folder was met: " << counters;
     EXPECT_EQ(RecordsOf(Dump(*cache.Get()), "d:\\cacheslashes"), 1);
 }
 

@@ -54,17 +54,19 @@ STDMETHODIMP TrovelleCacheObject::QueryInterface(REFIID iid, void** result) {
 }
 
 // The factory's own reference is the base of 1: the module stays locked exactly while anybody
-// else holds a reference.
+// else holds a reference. Calls arrive on several threads of the server's multithreaded
+// apartment, so the count is interlocked.
 STDMETHODIMP_(ULONG) TrovelleCacheObject::AddRef() {
-    if (++references_ == 2) ModuleLock::Lock();
-    return references_;
+    const LONG count = ::InterlockedIncrement(&references_);
+    if (count == 2) ModuleLock::Lock();
+    return static_cast<ULONG>(count);
 }
 
 STDMETHODIMP_(ULONG) TrovelleCacheObject::Release() {
-    const ULONG remaining = --references_;
+    const LONG remaining = ::InterlockedDecrement(&references_);
     if (remaining == 1) ModuleLock::Unlock();
     if (remaining == 0) delete this;
-    return remaining;
+    return static_cast<ULONG>(remaining);
 }
 
 STDMETHODIMP TrovelleCacheObject::GetTypeInfoCount(UINT* count) {
@@ -111,8 +113,10 @@ STDMETHODIMP TrovelleCacheObject::ResetCache() {
     return S_OK;
 }
 
+// The server's own reference is given up once, whoever asks and however often: a second
+// release would take a reference some client still holds.
 STDMETHODIMP TrovelleCacheObject::ReleaseServer() {
-    Release();
+    if (::InterlockedExchange(&serverReferenceReleased_, 1) == 0) Release();
     return S_OK;
 }
 

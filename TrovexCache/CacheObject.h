@@ -53,6 +53,8 @@ public:
     uint64_t MeasureFolder(const wchar_t* folder);
     BackgroundWork& DriveScans() { return driveScans_; }
     LONG& StartupScanCounter() { return startupScans_; }
+    // Drive scans of CreateCache still running; a CreateCache while any runs starts nothing.
+    volatile LONG& DriveScansLeft() { return driveScansLeft_; }
     uint64_t ListingCount() const { return lister_.ListingCount(); }
 
 protected:
@@ -60,7 +62,8 @@ protected:
     void OnWatchLost(wchar_t letter, Loss why) override;
 
 private:
-    ULONG references_ = 0;
+    volatile LONG references_ = 0;
+    volatile LONG serverReferenceReleased_ = 0;
     TypeLibDispatch dispatch_{IID_ITrovelleCache};
     Win32DirectoryLister lister_;
     WatchedDrives drives_{*this};
@@ -68,6 +71,7 @@ private:
     ChangeLogFile changeLog_;
     FolderCache cache_;
     LONG startupScans_ = 0;
+    volatile LONG driveScansLeft_ = 0;
     BackgroundWork driveScans_;
 };
 

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <string>
+#include <vector>
 
 #include "UniqueHandle.h"
 #include "WideText.h"
@@ -28,10 +29,21 @@ void Write(HANDLE file, const std::string& text) {
     ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
+// What the dump shows of a node, copied under the cache lock so that the slow part (asking
+// the disk whether each path exists, writing to a file of the caller's choice) runs without it.
+struct NodeCopy {
+    std::wstring key;
+    intptr_t parent = 0;
+    uint64_t size = 0;
+    uint64_t childSize = 0;
+    uint32_t sizeInvalid = 0;
+    uint32_t childSizeInvalid = 0;
+};
+
 // "Path valid: %i\nHave parent: %I64i\nSize = %I64u (%i)\nChild size = %I64u (%i)\n\n"
-std::string RecordText(bool pathValid, const FolderNode& node) {
+std::string RecordText(bool pathValid, const NodeCopy& node) {
     return "\nPath valid: " + std::to_string(pathValid ? 1 : 0) +
-           "\nHave parent: " + std::to_string(reinterpret_cast<intptr_t>(node.parent)) +
+           "\nHave parent: " + std::to_string(node.parent) +
            "\nSize = " + std::to_string(node.size) + " (" + std::to_string(node.sizeInvalid) +
            ")\nChild size = " + std::to_string(node.childSize) + " (" +
            std::to_string(node.childSizeInvalid) + ")\n\n";
@@ -53,14 +65,19 @@ HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags) {
                                 "\nUnlistable folders: " +
                                 std::to_string(counters.unlistableFolders) + "\n\n");
     }
-    unsigned number = 1;
+    std::vector<NodeCopy> nodes;
     cache.VisitLocked([&](const FolderNode& node) {
-        const std::wstring key = ToWide(node.Key());
-        const bool pathValid = ::PathFileExistsW(key.c_str()) != FALSE;
-        if ((flags & kOnlyMissingPaths) != 0 && pathValid) return;
-        Write(output.Get(), std::to_string(number) + ") " + ToAnsi(key) + RecordText(pathValid, node));
-        ++number;
+        nodes.push_back({ToWide(node.Key()), reinterpret_cast<intptr_t>(node.parent), node.size,
+                         node.childSize, node.sizeInvalid, node.childSizeInvalid});
     });
+    unsigned number = 1;
+    for (const NodeCopy& node : nodes) {
+        const bool pathValid = ::PathFileExistsW(node.key.c_str()) != FALSE;
+        if ((flags & kOnlyMissingPaths) != 0 && pathValid) continue;
+        Write(output.Get(),
+              std::to_string(number) + ") " + ToAnsi(node.key) + RecordText(pathValid, node));
+        ++number;
+    }
     return S_OK;
 }
 

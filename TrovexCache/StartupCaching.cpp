@@ -71,6 +71,7 @@ DWORD WINAPI SplashMain(void*) {
 DWORD ScanDrive(DriveWork* raw) {
     std::unique_ptr<DriveWork> work(raw);
     work->cache->MeasureFolder(work->drive);
+    ::InterlockedDecrement(&work->cache->DriveScansLeft());
     if (work->splashFlag != 1) return 0;
     WithSplashMutex([&] {
         if (--work->cache->StartupScanCounter() != 0) return;
@@ -94,6 +95,13 @@ std::vector<wchar_t> FixedDriveLetters() {
 }  // namespace
 
 HRESULT StartCachingAllDrives(TrovelleCacheObject& cache) {
+    const std::vector<wchar_t> drives = FixedDriveLetters();
+    // Scans still running from an earlier call: they will cache every drive; starting more
+    // threads and another splash would only repeat their work.
+    if (::InterlockedCompareExchange(&cache.DriveScansLeft(), static_cast<LONG>(drives.size()), 0) !=
+        0) {
+        return S_OK;
+    }
     int64_t splashFlag = 1;
     bool keyOpened = false;
     {
@@ -101,7 +109,6 @@ HRESULT StartCachingAllDrives(TrovelleCacheObject& cache) {
         keyOpened = static_cast<bool>(key);
         splashFlag = key.ReadInteger(Setting::EnableUpdSplash, SettingsReader::TrovexCache);
     }
-    const std::vector<wchar_t> drives = FixedDriveLetters();
 
     // With no drive to scan nothing would ever close the splash, so it is not shown at all.
     if (keyOpened && splashFlag == 1 && !drives.empty()) {
@@ -113,9 +120,10 @@ HRESULT StartCachingAllDrives(TrovelleCacheObject& cache) {
     }
     for (wchar_t letter : drives) {
         auto* work = new (std::nothrow) DriveWork{{letter, L':', L'\0', L'\0'}, splashFlag, &cache};
-        if (work == nullptr) continue;
-        if (!StartTrackedThread(cache.DriveScans(), &ScanDrive, work, THREAD_PRIORITY_IDLE)) {
+        if (work == nullptr ||
+            !StartTrackedThread(cache.DriveScans(), &ScanDrive, work, THREAD_PRIORITY_IDLE)) {
             delete work;
+            ::InterlockedDecrement(&cache.DriveScansLeft());
         }
     }
     return S_OK;

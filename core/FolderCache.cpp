@@ -267,30 +267,40 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
 uint64_t FolderCache::SumFolder(const Path& folder) {
     std::vector<Frame> stack;
     std::vector<DirectoryEntry> entries;
-    auto enter = [&](Path path) -> bool {
+    LinkedTotals linkedTotals;  // as in ScanFolder: a folder met through links is listed once
+    auto enter = [&](Path path, const std::optional<FolderIdentity>& linkTarget) -> bool {
         if (!lister_.List(path, entries)) return false;
         Frame frame;
         frame.path = std::move(path);
+        frame.identity = linkTarget;
+        frame.reachedThroughLink = linkTarget.has_value();
         ReadListing(entries, frame);  // a fresh record: files summed, every subfolder visited
         stack.push_back(std::move(frame));
         return true;
     };
 
     uint64_t result = 0;
-    if (!enter(folder)) return 0;
+    if (!enter(folder, std::nullopt)) return 0;
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (top.next < top.subfolders.size()) {
             const Subfolder& sub = top.subfolders[top.next++];
             Path child = ChildPath(top.path, sub.name);
+            std::optional<FolderIdentity> target;
             FolderIdentity identity;
-            if (sub.isLink && lister_.Identify(child, identity) && ClosesLoop(lister_, stack, identity)) {
-                continue;
+            if (sub.isLink && lister_.Identify(child, identity)) {
+                if (ClosesLoop(lister_, stack, identity)) continue;
+                if (auto known = linkedTotals.find(identity); known != linkedTotals.end()) {
+                    top.childSum += known->second.total;
+                    continue;
+                }
+                target = identity;
             }
-            enter(std::move(child));
+            enter(std::move(child), target);
             continue;
         }
         const uint64_t total = top.fileSum + top.childSum;
+        if (top.reachedThroughLink && top.identity) linkedTotals[*top.identity] = Measured{total, true};
         stack.pop_back();
         if (stack.empty()) {
             result = total;

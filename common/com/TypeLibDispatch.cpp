@@ -15,11 +15,16 @@ HRESULT LoadModuleTypeLib(ITypeLib** library) {
 }  // namespace
 
 HRESULT TypeLibDispatch::Load() {
-    if (info_) return S_OK;
-    Microsoft::WRL::ComPtr<ITypeLib> library;
-    HRESULT hr = LoadModuleTypeLib(&library);
-    if (FAILED(hr)) return hr;
-    return library->GetTypeInfoOfGuid(iid_, &info_);
+    // Objects of a multithreaded apartment are called on several threads at once.
+    ::AcquireSRWLockExclusive(&loadLock_);
+    HRESULT hr = S_OK;
+    if (!info_) {
+        Microsoft::WRL::ComPtr<ITypeLib> library;
+        hr = LoadModuleTypeLib(&library);
+        if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(iid_, &info_);
+    }
+    ::ReleaseSRWLockExclusive(&loadLock_);
+    return hr;
 }
 
 HRESULT TypeLibDispatch::GetTypeInfoCount(UINT* count) {

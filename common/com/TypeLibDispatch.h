@@ -20,7 +20,8 @@ public:
 private:
     HRESULT Load();
     const IID iid_;
-    Microsoft::WRL::ComPtr<ITypeInfo> info_;
+    SRWLOCK loadLock_ = SRWLOCK_INIT;
+    Microsoft::WRL::ComPtr<ITypeInfo> info_;  // set once, under the lock
 };
 
 // Registers or unregisters this module's embedded type library.

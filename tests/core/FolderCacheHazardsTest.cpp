@@ -128,6 +128,10 @@ TEST_F(CacheHazards, ALatticeOfLinksIsListedOncePerFolder) {
         return rest;
     }());
 
+    fs.ResetCounts();
+    EXPECT_EQ(cache.SumFolder(level(0)), (uint64_t{1} << (kLevels + 1)) - 1) << "summed alike";
+    EXPECT_LE(fs.TotalListings(), kLevels + 1);
+
     fs.SetFileSize(level(kLevels) + u"\\f", 2);
     cache.ApplyChange(kActionModified, level(kLevels) + u"\\f");
     EXPECT_EQ(Ask(level(0)), (uint64_t{1} << (kLevels + 1)) - 1 + (uint64_t{1} << kLevels));

@@ -4,6 +4,9 @@
 //       equal its fresh sum. Exit code 0 when every call succeeded and every quiet answer was right.
 //   wine_stress_client rescan <calls> <folder>
 //       empties the cache before every call, so that the server is nearly always in a cold scan.
+//   wine_stress_client once <folder>
+//       connects, asks once and lets go, as the column handler does for a cell; exit code 0 when
+//       the call succeeded.
 //   wine_stress_client poll <folder> <stop event>
 //       asks for <folder> until the named event is set; exit code 0 when every call succeeded.
 //   wine_stress_client mutate <folder> <stop event>
@@ -47,6 +50,20 @@ int Ask(int calls, const std::wstring& quiet, const std::wstring& busy, bool col
     }
     std::wprintf(L"calls %d failed %d wrong %d\n", calls, failed, wrong);
     return failed == 0 && wrong == 0 ? 0 : 1;
+}
+
+int Once(const std::wstring& folder) {
+    ComApartment apartment;
+    HRESULT connected = E_FAIL;
+    auto cache = ConnectToCache(&connected);
+    if (!cache) {
+        std::wprintf(L"connect failed: 0x%08lX\n", static_cast<unsigned long>(connected));
+        return 3;
+    }
+    UINT64 size = 0;
+    const HRESULT hr = AskFolderSize(*cache.Get(), folder.c_str(), &size);
+    if (FAILED(hr)) std::wprintf(L"call failed: 0x%08lX\n", static_cast<unsigned long>(hr));
+    return SUCCEEDED(hr) ? 0 : 1;
 }
 
 int Poll(const std::wstring& folder, const wchar_t* stopEvent) {
@@ -112,7 +129,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc == 4 && std::wcscmp(argv[1], L"mutate") == 0) return Mutate(argv[2], argv[3]);
     if (argc == 4 && std::wcscmp(argv[1], L"poll") == 0) return Poll(argv[2], argv[3]);
+    if (argc == 3 && std::wcscmp(argv[1], L"once") == 0) return Once(argv[2]);
     std::fwprintf(stderr, L"usage: wine_stress_client ask <calls> <quiet> <busy> | "
-                          L"rescan <calls> <folder> | mutate|poll <folder> <stop event>\n");
+                          L"rescan <calls> <folder> | mutate|poll <folder> <stop event> | once <folder>\n");
     return 2;
 }

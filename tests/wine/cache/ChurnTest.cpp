@@ -1,0 +1,123 @@
+// Clients that come and go as the column handler's cells do (create, one call, release), beside
+// long-lived clients making thousands of calls, while files change under the asked folders:
+// every call must return, and the server must still serve at the end. Every wait has a bound.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CacheExpectations.h"
+#include "ChildProcess.h"
+#include "LeftoverServer.h"
+#include "SettingsStore.h"
+#include "TestFiles.h"
+#include "UniqueHandle.h"
+
+namespace trovelle::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const wchar_t kQuiet[] = L"D:\\Churn\\Quiet";
+const wchar_t kBusy[] = L"D:\\Churn\\Busy";
+const wchar_t kStopEvent[] = L"TrovelleChurnStop";
+constexpr DWORD kClientBound = 60000;  // far beyond any call here: a client past it is hung
+constexpr auto kChurnTime = 60s;
+
+ChildProcess StartStressClient(const std::wstring& arguments) {
+    return StartChild(BesideThisProgram(L"wine_stress_client.exe"), arguments);
+}
+
+// Waits for a client within the bound; a client past it is ended and counted as hung.
+DWORD WaitForClient(ChildProcess& client, std::atomic<int>& hung) {
+    const DWORD code = WaitForExitCode(client.process.Get(), kClientBound);
+    if (code == 0xFFFFFFFF) {
+        ++hung;
+        ::TerminateProcess(client.process.Get(), 99);
+    }
+    return code;
+}
+
+class Churn : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ::CoInitialize(nullptr);
+        SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
+    }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+};
+
+TEST_F(Churn, ShortLivedAndLongLivedClientsAreAllAnsweredWhileFilesChange) {
+    RemoveTree(L"D:\\Churn");
+    ::CreateDirectoryW(L"D:\\Churn", nullptr);
+    for (const wchar_t* folder : {kQuiet, kBusy}) {
+        ::CreateDirectoryW(folder, nullptr);
+        ::CreateDirectoryW((std::wstring(folder) + L"\\Inner").c_str(), nullptr);
+        WriteFileOfSize(std::wstring(folder) + L"\\a.bin", 1234);
+        WriteFileOfSize(std::wstring(folder) + L"\\Inner\\b.bin", 4321);
+    }
+    auto cache = Connect();
+    ASSERT_TRUE(cache);
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), L"D:\\Churn"));
+
+    UniqueKernelHandle stop(::CreateEventW(nullptr, TRUE, FALSE, kStopEvent));
+    ChildProcess mutator = StartStressClient(std::wstring(L"mutate ") + kBusy + L" " + kStopEvent);
+    ASSERT_TRUE(mutator.process);
+
+    std::atomic<int> hung{0};
+    std::atomic<int> failed{0};
+    std::atomic<int> shortLived{0};
+    std::atomic<int> longLivedRounds{0};
+    const auto deadline = std::chrono::steady_clock::now() + kChurnTime;
+    std::vector<std::thread> loops;
+    // Short-lived clients, one after another on each of three loops.
+    for (int loop = 0; loop < 3; ++loop) {
+        loops.emplace_back([&, loop] {
+            const wchar_t* folder = loop % 2 == 0 ? kBusy : kQuiet;
+            while (std::chrono::steady_clock::now() < deadline && hung == 0) {
+                ChildProcess client = StartStressClient(std::wstring(L"once ") + folder);
+                if (!client.process) {
+                    ++failed;
+                    continue;
+                }
+                if (WaitForClient(client, hung) != 0) ++failed;
+                ++shortLived;
+            }
+        });
+    }
+    // Long-lived clients, each making a thousand calls before the next one starts.
+    for (int loop = 0; loop < 2; ++loop) {
+        loops.emplace_back([&] {
+            while (std::chrono::steady_clock::now() < deadline && hung == 0) {
+                ChildProcess client =
+                    StartStressClient(std::wstring(L"ask 1000 ") + kQuiet + L" " + kBusy);
+                if (!client.process) {
+                    ++failed;
+                    continue;
+                }
+                if (WaitForClient(client, hung) != 0) ++failed;
+                ++longLivedRounds;
+            }
+        });
+    }
+    for (std::thread& loop : loops) loop.join();
+    ::SetEvent(stop.Get());
+    EXPECT_EQ(WaitForExitCode(mutator.process.Get(), 30000), 0u) << "the mutator ran and stopped";
+
+    std::printf("churn: %d short-lived clients, %d long-lived clients of 1000 calls, %d failed, "
+                "%d hung\n", shortLived.load(), longLivedRounds.load(), failed.load(), hung.load());
+    EXPECT_EQ(hung.load(), 0) << "a client waited more than " << kClientBound << " ms";
+    EXPECT_EQ(failed.load(), 0);
+    EXPECT_GT(shortLived.load(), 0);
+    EXPECT_TRUE(CacheServerRuns());
+    EXPECT_TRUE(EventuallyFresh(*cache.Get(), kQuiet)) << "the server still answers";
+}
+
+}  // namespace
+}  // namespace trovelle::test

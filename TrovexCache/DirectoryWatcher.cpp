@@ -47,7 +47,7 @@ struct DirectoryWatcher::WatchedRoot {
     UniqueKernelHandle directory;
     OVERLAPPED overlapped{};
     DWORD bytesReturned = 0;
-    std::vector<DWORD> buffer = std::vector<DWORD>(kBufferBytes / sizeof(DWORD));
+    std::vector<DWORD> buffer;
     bool pending = false;  // a read is outstanding: the buffer belongs to the system
     bool retired = false;  // freed as soon as nothing is pending
 };
@@ -79,7 +79,7 @@ struct DirectoryWatcher::DriveState {
     bool draining = false;
 };
 
-DirectoryWatcher::DirectoryWatcher() {
+DirectoryWatcher::DirectoryWatcher(DWORD bufferBytes) : bufferBytes_(bufferBytes) {
     port_.Reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
     for (size_t index = 0; index < drives_.size(); ++index) {
         auto drive = std::make_unique<DriveState>();
@@ -213,11 +213,12 @@ void DirectoryWatcher::RunWorker() {
 bool DirectoryWatcher::Arm(DriveState& drive) {
     auto root = std::make_unique<WatchedRoot>();
     root->drive = &drive;
+    root->buffer.resize((bufferBytes_ + sizeof(DWORD) - 1) / sizeof(DWORD));
     root->directory = OpenFolder(drive.path, FILE_FLAG_OVERLAPPED);
     bool armed = root->directory && IdentityOf(root->directory.Get(), drive.identity) &&
                  ::CreateIoCompletionPort(root->directory.Get(), port_.Get(),
                                           reinterpret_cast<ULONG_PTR>(root.get()), 0) != nullptr &&
-                 ::ReadDirectoryChangesW(root->directory.Get(), root->buffer.data(), kBufferBytes,
+                 ::ReadDirectoryChangesW(root->directory.Get(), root->buffer.data(), bufferBytes_,
                                          TRUE, kFilter, &root->bytesReturned, &root->overlapped,
                                          nullptr);
     if (!armed) {
@@ -260,7 +261,7 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
     if (batch) {
         batch->watcher = this;
         batch->letter = drive.letter;
-        batch->lost = !ok || bytes == 0 || bytes > kBufferBytes;
+        batch->lost = !ok || bytes == 0 || bytes > bufferBytes_;
         if (!batch->lost) {
             const auto* first = reinterpret_cast<const uint8_t*>(root.buffer.data());
             batch->records.assign(first, first + bytes);
@@ -268,7 +269,7 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
     }
     root.overlapped = OVERLAPPED{};
     const bool rearmed = ::ReadDirectoryChangesW(root.directory.Get(), root.buffer.data(),
-                                                 kBufferBytes, TRUE, kFilter, &root.bytesReturned,
+                                                 bufferBytes_, TRUE, kFilter, &root.bytesReturned,
                                                  &root.overlapped, nullptr) != FALSE;
     root.pending = rearmed;
     if (batch) {

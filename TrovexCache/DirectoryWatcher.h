@@ -34,7 +34,8 @@ public:
 
     static constexpr DWORD kBufferBytes = 64 * 1024;
 
-    DirectoryWatcher();
+    // `bufferBytes` per read and drive; a benchmark compares sizes, the server keeps the default.
+    explicit DirectoryWatcher(DWORD bufferBytes = kBufferBytes);
     virtual ~DirectoryWatcher();
     DirectoryWatcher(const DirectoryWatcher&) = delete;
     DirectoryWatcher& operator=(const DirectoryWatcher&) = delete;
@@ -84,6 +85,7 @@ private:
 
     std::array<std::unique_ptr<DriveState>, 26> drives_;
     std::list<std::unique_ptr<WatchedRoot>> roots_;  // live and retiring watches
+    const DWORD bufferBytes_;
     UniqueKernelHandle port_;
     UniqueKernelHandle worker_;
     BackgroundWork batchThreads_;

@@ -1,5 +1,12 @@
-// The cache server process: one instance, a single-threaded apartment serving TrovelleCache,
-// ending five seconds after the last external reference has gone.
+// The cache server process: one instance serving TrovelleCache from the multithreaded
+// apartment, ending five seconds after the last external reference has gone.
+//
+// Why not a single-threaded apartment: there every client call waits its turn on the main
+// thread, so one cold scan stalls every client; and when a departing client's last release
+// tears down the object's interface stub on that thread, COM waits there for calls that are
+// queued for the very same thread, which never returns (a hang met under Wine with clients that
+// come and go). In the multithreaded apartment calls run on COM's own threads; the object guards
+// everything it shares (cache lock, interlocked counts).
 #include <windows.h>
 
 #include <cwctype>
@@ -133,7 +140,7 @@ HRESULT Serve() {
 int Run() {
     g_mainThread = ::GetCurrentThreadId();
     ModuleLock::SetZeroHandler(&OnModuleUnlocked);
-    const HRESULT comResult = ::CoInitialize(nullptr);
+    const HRESULT comResult = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
     int exitCode = 0;
     UniqueKernelHandle instance(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));

@@ -10,4 +10,6 @@ tools='C:\Program Files\Trovelle Pro\Tools'
 echo
 "$here/wine-run.sh" "$tools\\bench_cache_server.exe"
 echo
+"$here/wine-run.sh" "$tools\\bench_watch.exe"
+echo
 "$here/wine-run.sh" "$tools\\bench_columns.exe"

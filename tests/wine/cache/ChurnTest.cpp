@@ -40,6 +40,8 @@ DWORD WaitForClient(ChildProcess& client, std::atomic<int>& hung) {
     if (code == 0xFFFFFFFF) {
         ++hung;
         ::TerminateProcess(client.process.Get(), 99);
+    } else if (code != 0) {
+        std::printf("a client ended with exit code 0x%08lX\n", static_cast<unsigned long>(code));
     }
     return code;
 }
@@ -74,8 +76,25 @@ TEST_F(Churn, ShortLivedAndLongLivedClientsAreAllAnsweredWhileFilesChange) {
     std::atomic<int> failed{0};
     std::atomic<int> shortLived{0};
     std::atomic<int> longLivedRounds{0};
+    std::atomic<int> churners{0};
     const auto deadline = std::chrono::steady_clock::now() + kChurnTime;
     std::vector<std::thread> loops;
+    // A client process whose threads create, ask once and release as fast as they can, as a
+    // column handler's cells do, started again and again.
+    for (int loop = 0; loop < 2; ++loop) {
+        loops.emplace_back([&, loop] {
+            const wchar_t* folder = loop == 0 ? kBusy : kQuiet;
+            while (std::chrono::steady_clock::now() < deadline && hung == 0) {
+                ChildProcess client = StartStressClient(std::wstring(L"churn ") + folder + L" 10 4");
+                if (!client.process) {
+                    ++failed;
+                    continue;
+                }
+                if (WaitForClient(client, hung) != 0) ++failed;
+                ++churners;
+            }
+        });
+    }
     // Short-lived clients, one after another on each of three loops.
     for (int loop = 0; loop < 3; ++loop) {
         loops.emplace_back([&, loop] {
@@ -110,8 +129,9 @@ TEST_F(Churn, ShortLivedAndLongLivedClientsAreAllAnsweredWhileFilesChange) {
     ::SetEvent(stop.Get());
     EXPECT_EQ(WaitForExitCode(mutator.process.Get(), 30000), 0u) << "the mutator ran and stopped";
 
-    std::printf("churn: %d short-lived clients, %d long-lived clients of 1000 calls, %d failed, "
-                "%d hung\n", shortLived.load(), longLivedRounds.load(), failed.load(), hung.load());
+    std::printf("churn: %d short-lived clients, %d long-lived clients of 1000 calls, %d churning "
+                "clients of 4 threads for 10 s, %d failed, %d hung\n", shortLived.load(),
+                longLivedRounds.load(), churners.load(), failed.load(), hung.load());
     EXPECT_EQ(hung.load(), 0) << "a client waited more than " << kClientBound << " ms";
     EXPECT_EQ(failed.load(), 0);
     EXPECT_GT(shortLived.load(), 0);

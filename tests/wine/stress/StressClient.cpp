@@ -7,6 +7,10 @@
 //   wine_stress_client once <folder>
 //       connects, asks once and lets go, as the column handler does for a cell; exit code 0 when
 //       the call succeeded.
+//   wine_stress_client churn <folder> <seconds> <threads>
+//       on each thread, for <seconds>: create the cache, ask once, release, again and again, as
+//       a column handler filling cells on several threads does. Prints the calls made and the
+//       slowest; exit code 0 when every call succeeded.
 //   wine_stress_client poll <folder> <stop event>
 //       asks for <folder> until the named event is set; exit code 0 when every call succeeded.
 //   wine_stress_client mutate <folder> <stop event>
@@ -14,9 +18,11 @@
 //       event is set.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "CacheSession.h"
 #include "ComApartment.h"
@@ -64,6 +70,52 @@ int Once(const std::wstring& folder) {
     const HRESULT hr = AskFolderSize(*cache.Get(), folder.c_str(), &size);
     if (FAILED(hr)) std::wprintf(L"call failed: 0x%08lX\n", static_cast<unsigned long>(hr));
     return SUCCEEDED(hr) ? 0 : 1;
+}
+
+struct ChurnThread {
+    std::wstring folder;
+    ULONGLONG until = 0;
+    long calls = 0;
+    long failed = 0;
+    ULONGLONG slowest = 0;
+};
+
+DWORD WINAPI ChurnMain(void* raw) {
+    auto& work = *static_cast<ChurnThread*>(raw);
+    ComApartment apartment;
+    while (::GetTickCount64() < work.until) {
+        const ULONGLONG started = ::GetTickCount64();
+        auto cache = ConnectToCache();
+        UINT64 size = 0;
+        if (!cache || FAILED(AskFolderSize(*cache.Get(), work.folder.c_str(), &size))) ++work.failed;
+        cache.Reset();
+        work.slowest = std::max(work.slowest, ::GetTickCount64() - started);
+        ++work.calls;
+    }
+    return 0;
+}
+
+int Churn(const std::wstring& folder, int seconds, int threads) {
+    std::vector<ChurnThread> work(static_cast<size_t>(threads));
+    std::vector<HANDLE> handles;
+    for (ChurnThread& thread : work) {
+        thread.folder = folder;
+        thread.until = ::GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+        if (HANDLE handle = ::CreateThread(nullptr, 0, &ChurnMain, &thread, 0, nullptr)) {
+            handles.push_back(handle);
+        }
+    }
+    ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, INFINITE);
+    for (HANDLE handle : handles) ::CloseHandle(handle);
+    long calls = 0, failed = 0;
+    ULONGLONG slowest = 0;
+    for (const ChurnThread& thread : work) {
+        calls += thread.calls;
+        failed += thread.failed;
+        slowest = std::max(slowest, thread.slowest);
+    }
+    std::wprintf(L"churn calls %ld failed %ld slowest %llu ms\n", calls, failed, slowest);
+    return failed == 0 && static_cast<int>(handles.size()) == threads ? 0 : 1;
 }
 
 int Poll(const std::wstring& folder, const wchar_t* stopEvent) {
@@ -130,7 +182,11 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wcscmp(argv[1], L"mutate") == 0) return Mutate(argv[2], argv[3]);
     if (argc == 4 && std::wcscmp(argv[1], L"poll") == 0) return Poll(argv[2], argv[3]);
     if (argc == 3 && std::wcscmp(argv[1], L"once") == 0) return Once(argv[2]);
+    if (argc == 5 && std::wcscmp(argv[1], L"churn") == 0) {
+        return Churn(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+    }
     std::fwprintf(stderr, L"usage: wine_stress_client ask <calls> <quiet> <busy> | "
-                          L"rescan <calls> <folder> | mutate|poll <folder> <stop event> | once <folder>\n");
+                          L"rescan <calls> <folder> | mutate|poll <folder> <stop event> | once <folder> | "
+                          L"churn <folder> <seconds> <threads>\n");
     return 2;
 }

@@ -52,4 +52,13 @@ ln -sfn "$second" "$link"
 expect "the letter now names another folder: its totals, not the old ones" 'F:\Data' 5000 20
 head -c 7000 /dev/zero > "$second/Data/b"
 expect "and the new folder is watched" 'F:\Data' 7000 20
+
+rm -f "$link"
+expect "the drive is gone: nothing to measure" 'F:\Data' 0 20
+third="$DRIVES/late-3"
+rm -rf "$third"; mkdir -p "$third/Data/sub"; head -c 3000 /dev/zero > "$third/Data/sub/a"
+ln -s "$third" "$link"
+expect "it is back: measured and watched again" 'F:\Data' 3000 20
+head -c 4000 /dev/zero > "$third/Data/sub/a"
+expect "and its changes followed" 'F:\Data' 4000 20
 echo "PASS"

@@ -85,9 +85,16 @@ DWORD WINAPI ChurnMain(void* raw) {
     ComApartment apartment;
     while (::GetTickCount64() < work.until) {
         const ULONGLONG started = ::GetTickCount64();
-        auto cache = ConnectToCache();
+        HRESULT hr = E_FAIL;
+        auto cache = ConnectToCache(&hr);
         UINT64 size = 0;
-        if (!cache || FAILED(AskFolderSize(*cache.Get(), work.folder.c_str(), &size))) ++work.failed;
+        if (cache) hr = AskFolderSize(*cache.Get(), work.folder.c_str(), &size);
+        if (FAILED(hr)) {
+            if (work.failed++ == 0) {
+                std::wprintf(L"%ls failed: 0x%08lX\n", cache ? L"call" : L"connect",
+                             static_cast<unsigned long>(hr));
+            }
+        }
         cache.Reset();
         work.slowest = std::max(work.slowest, ::GetTickCount64() - started);
         ++work.calls;

@@ -3,6 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "SettingsStore.h"
+#include "TestFiles.h"
+
 namespace trovelle::test {
 
 Microsoft::WRL::ComPtr<ITrovelleCache> Connect() {
@@ -29,5 +32,24 @@ UINT64 SizeOf(ITrovelleCache& cache, const wchar_t* folder) {
     }
     return ::testing::AssertionFailure() << "cached " << answer << ", fresh " << fresh;
 }
+
+void MakeQuietAndBusyFolders(const std::wstring& root, const std::wstring& quiet,
+                             const std::wstring& busy) {
+    RemoveTree(root);
+    ::CreateDirectoryW(root.c_str(), nullptr);
+    for (const std::wstring& folder : {quiet, busy}) {
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        ::CreateDirectoryW((folder + L"\\Inner").c_str(), nullptr);
+        WriteFileOfSize(folder + L"\\a.bin", 1234);
+        WriteFileOfSize(folder + L"\\Inner\\b.bin", 4321);
+    }
+}
+
+void ServerTestSuite::SetUpTestSuite() {
+    ::CoInitialize(nullptr);
+    SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
+}
+
+void ServerTestSuite::TearDownTestSuite() { ::CoUninitialize(); }
 
 }  // namespace trovelle::test

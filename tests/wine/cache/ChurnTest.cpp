@@ -46,24 +46,10 @@ DWORD WaitForClient(ChildProcess& client, std::atomic<int>& hung) {
     return code;
 }
 
-class Churn : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ::CoInitialize(nullptr);
-        SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
-    }
-    static void TearDownTestSuite() { ::CoUninitialize(); }
-};
+class Churn : public ServerTestSuite {};
 
 TEST_F(Churn, ShortLivedAndLongLivedClientsAreAllAnsweredWhileFilesChange) {
-    RemoveTree(L"D:\\Churn");
-    ::CreateDirectoryW(L"D:\\Churn", nullptr);
-    for (const wchar_t* folder : {kQuiet, kBusy}) {
-        ::CreateDirectoryW(folder, nullptr);
-        ::CreateDirectoryW((std::wstring(folder) + L"\\Inner").c_str(), nullptr);
-        WriteFileOfSize(std::wstring(folder) + L"\\a.bin", 1234);
-        WriteFileOfSize(std::wstring(folder) + L"\\Inner\\b.bin", 4321);
-    }
+    MakeQuietAndBusyFolders(L"D:\\Churn", kQuiet, kBusy);
     auto cache = Connect();
     ASSERT_TRUE(cache);
     EXPECT_TRUE(EventuallyFresh(*cache.Get(), L"D:\\Churn"));
@@ -79,52 +65,30 @@ TEST_F(Churn, ShortLivedAndLongLivedClientsAreAllAnsweredWhileFilesChange) {
     std::atomic<int> churners{0};
     const auto deadline = std::chrono::steady_clock::now() + kChurnTime;
     std::vector<std::thread> loops;
-    // A client process whose threads create, ask once and release as fast as they can, as a
-    // column handler's cells do, started again and again.
-    for (int loop = 0; loop < 2; ++loop) {
-        loops.emplace_back([&, loop] {
-            const wchar_t* folder = loop == 0 ? kBusy : kQuiet;
+    // One loop starts a client with `arguments`, waits for it (bounded) and starts the next,
+    // until the time is up or a client hung.
+    auto keepStarting = [&](std::wstring arguments, std::atomic<int>& started) {
+        loops.emplace_back([&, arguments] {
             while (std::chrono::steady_clock::now() < deadline && hung == 0) {
-                ChildProcess client = StartStressClient(std::wstring(L"churn ") + folder + L" 10 4");
-                if (!client.process) {
-                    ++failed;
-                    continue;
-                }
-                if (WaitForClient(client, hung) != 0) ++failed;
-                ++churners;
+                ChildProcess client = StartStressClient(arguments);
+                if (!client.process || WaitForClient(client, hung) != 0) ++failed;
+                ++started;
             }
         });
-    }
-    // Short-lived clients, one after another on each of three loops.
-    for (int loop = 0; loop < 3; ++loop) {
-        loops.emplace_back([&, loop] {
-            const wchar_t* folder = loop % 2 == 0 ? kBusy : kQuiet;
-            while (std::chrono::steady_clock::now() < deadline && hung == 0) {
-                ChildProcess client = StartStressClient(std::wstring(L"once ") + folder);
-                if (!client.process) {
-                    ++failed;
-                    continue;
-                }
-                if (WaitForClient(client, hung) != 0) ++failed;
-                ++shortLived;
-            }
-        });
-    }
+    };
+    const std::wstring quiet = kQuiet;
+    const std::wstring busy = kBusy;
+    // Processes whose threads create, ask once and release as fast as they can, as a column
+    // handler's cells do.
+    keepStarting(L"churn " + busy + L" 10 4", churners);
+    keepStarting(L"churn " + quiet + L" 10 4", churners);
+    // Short-lived clients: create, one call, release, exit.
+    keepStarting(L"once " + busy, shortLived);
+    keepStarting(L"once " + quiet, shortLived);
+    keepStarting(L"once " + busy, shortLived);
     // Long-lived clients, each making a thousand calls before the next one starts.
-    for (int loop = 0; loop < 2; ++loop) {
-        loops.emplace_back([&] {
-            while (std::chrono::steady_clock::now() < deadline && hung == 0) {
-                ChildProcess client =
-                    StartStressClient(std::wstring(L"ask 1000 ") + kQuiet + L" " + kBusy);
-                if (!client.process) {
-                    ++failed;
-                    continue;
-                }
-                if (WaitForClient(client, hung) != 0) ++failed;
-                ++longLivedRounds;
-            }
-        });
-    }
+    keepStarting(L"ask 1000 " + quiet + L" " + busy, longLivedRounds);
+    keepStarting(L"ask 1000 " + quiet + L" " + busy, longLivedRounds);
     for (std::thread& loop : loops) loop.join();
     ::SetEvent(stop.Get());
     EXPECT_EQ(WaitForExitCode(mutator.process.Get(), 30000), 0u) << "the mutator ran and stopped";

@@ -46,15 +46,12 @@ int ThreadsOf(DWORD process) {
     return count;
 }
 
-class ServerUnderMisuse : public ::testing::Test {
+class ServerUnderMisuse : public ServerTestSuite {
 protected:
     static void SetUpTestSuite() {
-        ::CoInitialize(nullptr);
-        SettingsKey key = SettingsKey::OpenForWriting(KEY_ALL_ACCESS);
-        key.WriteInteger(Setting::CacheAll, 0);
-        key.WriteInteger(Setting::EnableUpdSplash, 0);
+        ServerTestSuite::SetUpTestSuite();
+        SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::EnableUpdSplash, 0);
     }
-    static void TearDownTestSuite() { ::CoUninitialize(); }
 };
 
 TEST_F(ServerUnderMisuse, ReleaseServerTwiceGivesUpTheServersReferenceOnce) {

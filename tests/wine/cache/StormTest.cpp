@@ -163,14 +163,7 @@ private:
     int serial_ = 0;
 };
 
-class Storm : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ::CoInitialize(nullptr);
-        SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
-    }
-    static void TearDownTestSuite() { ::CoUninitialize(); }
-};
+class Storm : public ServerTestSuite {};
 
 // Folders whose answer differs from a fresh sum; each is asked a second time after a pause, so
 // that a change still on its way is not counted as wrong.

@@ -26,24 +26,10 @@ ChildProcess StartStressClient(const std::wstring& arguments) {
     return StartChild(BesideThisProgram(L"wine_stress_client.exe"), arguments);
 }
 
-class Stress : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ::CoInitialize(nullptr);
-        SettingsKey::OpenForWriting(KEY_ALL_ACCESS).WriteInteger(Setting::CacheAll, 0);
-    }
-    static void TearDownTestSuite() { ::CoUninitialize(); }
-};
+class Stress : public ServerTestSuite {};
 
 TEST_F(Stress, ManyClientsGetEveryAnswerWhileFilesChange) {
-    RemoveTree(L"D:\\Stress");
-    ::CreateDirectoryW(L"D:\\Stress", nullptr);
-    for (const wchar_t* folder : {kQuiet, kBusy}) {
-        ::CreateDirectoryW(folder, nullptr);
-        ::CreateDirectoryW((std::wstring(folder) + L"\\Inner").c_str(), nullptr);
-        WriteFileOfSize(std::wstring(folder) + L"\\a.bin", 1234);
-        WriteFileOfSize(std::wstring(folder) + L"\\Inner\\b.bin", 4321);
-    }
+    MakeQuietAndBusyFolders(L"D:\\Stress", kQuiet, kBusy);
     auto cache = Connect();
     ASSERT_TRUE(cache);
     // Wine watches a folder only when every folder above it, up to the watched drive root, was

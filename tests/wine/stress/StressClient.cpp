@@ -31,14 +31,18 @@
 namespace trovelle::test {
 namespace {
 
-int Ask(int calls, const std::wstring& quiet, const std::wstring& busy, bool coldEveryTime) {
-    ComApartment apartment;
+// A connection, or a line saying why there is none.
+Microsoft::WRL::ComPtr<ITrovelleCache> ConnectOrReport() {
     HRESULT connected = E_FAIL;
     auto cache = ConnectToCache(&connected);
-    if (!cache) {
-        std::wprintf(L"connect failed: 0x%08lX\n", static_cast<unsigned long>(connected));
-        return 3;
-    }
+    if (!cache) std::wprintf(L"connect failed: 0x%08lX\n", static_cast<unsigned long>(connected));
+    return cache;
+}
+
+int Ask(int calls, const std::wstring& quiet, const std::wstring& busy, bool coldEveryTime) {
+    ComApartment apartment;
+    auto cache = ConnectOrReport();
+    if (!cache) return 3;
     const UINT64 expected = FreshSum(quiet);
     int failed = 0;
     int wrong = 0;
@@ -60,12 +64,8 @@ int Ask(int calls, const std::wstring& quiet, const std::wstring& busy, bool col
 
 int Once(const std::wstring& folder) {
     ComApartment apartment;
-    HRESULT connected = E_FAIL;
-    auto cache = ConnectToCache(&connected);
-    if (!cache) {
-        std::wprintf(L"connect failed: 0x%08lX\n", static_cast<unsigned long>(connected));
-        return 3;
-    }
+    auto cache = ConnectOrReport();
+    if (!cache) return 3;
     UINT64 size = 0;
     const HRESULT hr = AskFolderSize(*cache.Get(), folder.c_str(), &size);
     if (FAILED(hr)) std::wprintf(L"call failed: 0x%08lX\n", static_cast<unsigned long>(hr));

@@ -22,8 +22,9 @@ std::wstring Padded(std::wstring_view text, WindowsVersion version) {
 }
 
 std::optional<std::wstring> SizeCell(DWORD pid, const CellItem& item,
-                                     const ColumnSettings& settings, WindowsVersion version) {
-    const ItemSizeResult size = GetItemSize(item.path, item.isFolder, false, settings);
+                                     const ColumnSettings& settings, WindowsVersion version,
+                                     CellSources& sources) {
+    const ItemSizeResult size = GetItemSize(item.path, item.isFolder, false, settings, sources);
     if (!size.succeeded) {
         if (size.size == 0) return std::nullopt;
         return ErrorText(size.size);
@@ -34,8 +35,9 @@ std::optional<std::wstring> SizeCell(DWORD pid, const CellItem& item,
     return Padded(ToWide(*text), version);
 }
 
-std::optional<std::wstring> PercentCell(const CellItem& item, const ColumnSettings& settings) {
-    const ItemSizeResult size = GetItemSize(item.path, item.isFolder, true, settings);
+std::optional<std::wstring> PercentCell(const CellItem& item, const ColumnSettings& settings,
+                                        CellSources& sources) {
+    const ItemSizeResult size = GetItemSize(item.path, item.isFolder, true, settings, sources);
     if (!size.succeeded) return std::nullopt;  // never an error text in this column
     return ToWide(FormatPercentText(size.size, size.parentSize, settings.PercentText()));
 }
@@ -43,11 +45,12 @@ std::optional<std::wstring> PercentCell(const CellItem& item, const ColumnSettin
 }  // namespace
 
 std::optional<std::wstring> CellText(DWORD pid, const CellItem& item,
-                                     const ColumnSettings& settings, WindowsVersion version) {
+                                     const ColumnSettings& settings, WindowsVersion version,
+                                     CellSources& sources) {
     switch (pid) {
         case kSizePid:
-        case kSortPid: return SizeCell(pid, item, settings, version);
-        case kPercentPid: return PercentCell(item, settings);
+        case kSortPid: return SizeCell(pid, item, settings, version, sources);
+        case kPercentPid: return PercentCell(item, settings, sources);
         default: return std::nullopt;
     }
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ColumnSettings.h"
+#include "ItemSize.h"
 #include "text/SizePadding.h"
 
 namespace trovelle {
@@ -17,6 +18,7 @@ struct CellItem {
 };
 
 std::optional<std::wstring> CellText(DWORD pid, const CellItem& item,
-                                     const ColumnSettings& settings, WindowsVersion version);
+                                     const ColumnSettings& settings, WindowsVersion version,
+                                     CellSources& sources);
 
 }  // namespace trovelle

@@ -18,19 +18,59 @@ struct BstrDeleter {
 };
 using UniqueBstr = std::unique_ptr<OLECHAR, BstrDeleter>;
 
-}  // namespace
+// The errors that say the server (or its object) is gone, not that the request was bad.
+bool ServerHasGone(HRESULT hr) {
+    switch (hr) {
+        case RPC_E_DISCONNECTED:
+        case RPC_E_SERVERFAULT:
+        case RPC_E_SERVER_DIED:
+        case RPC_E_SERVER_DIED_DNE:
+        case CO_E_OBJNOTCONNECTED:
+        case CO_E_SERVER_STOPPING:
+        case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
+        case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
+        case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE):
+            return true;
+        default:
+            return false;
+    }
+}
 
-HRESULT CachedFolderSize(const std::wstring& folder, uint64_t& size) {
-    size = 0;
-    Microsoft::WRL::ComPtr<ITrovelleCache> cache;
-    const HRESULT hr = ::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
-                                          IID_ITrovelleCache, &cache);
-    if (FAILED(hr)) return hr;
+HRESULT Ask(ITrovelleCache& cache, const std::wstring& folder, uint64_t& size) {
     const UniqueBstr path(::SysAllocString(folder.c_str()));
     unsigned __int64 answer = 0;
-    cache->GetFolderSize(path.get(), &answer);  // its result is not examined: the size counts
-    size = answer;
-    return S_OK;
+    const HRESULT hr = cache.GetFolderSize(path.get(), &answer);
+    if (SUCCEEDED(hr)) size = answer;
+    return hr;
+}
+
+}  // namespace
+
+HRESULT CacheConnection::Create(Microsoft::WRL::ComPtr<ITrovelleCache>& cache) {
+    ++creations_;
+    return ::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
+                              IID_ITrovelleCache, &cache);
+}
+
+HRESULT CacheConnection::FolderSize(const std::wstring& folder, uint64_t& size) {
+    size = 0;
+    const DWORD thread = ::GetCurrentThreadId();
+    if (proxy_ && owner_ != thread) {
+        // Another apartment's proxy must not be used here: this call gets one of its own.
+        Microsoft::WRL::ComPtr<ITrovelleCache> once;
+        const HRESULT created = Create(once);
+        return FAILED(created) ? created : Ask(*once.Get(), folder, size);
+    }
+    for (int attempt = 0;; ++attempt) {
+        if (!proxy_) {
+            const HRESULT created = Create(proxy_);
+            if (FAILED(created)) return created;
+            owner_ = thread;
+        }
+        const HRESULT hr = Ask(*proxy_.Get(), folder, size);
+        if (!ServerHasGone(hr) || attempt == 1) return hr;
+        proxy_.Reset();  // a new server (or object) for the same cell, once
+    }
 }
 
 uint64_t LocalFolderSum(const std::wstring& folder) {

@@ -2,15 +2,38 @@
 #pragma once
 
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <string>
 
+#include "TrovexCache.h"
+
 namespace trovelle {
 
-// One server object per call, released at once. Fails only when the object cannot be created;
-// a failing GetFolderSize gives whatever size the server left (0 unless it wrote one).
-HRESULT CachedFolderSize(const std::wstring& folder, uint64_t& size);
+// The column handler's way to the cache server: one server object per column-handler object,
+// made on its first folder size and kept for its life, so that a cell costs one call instead of
+// an activation. A proxy belongs to the apartment that made it, so it is used only on the thread
+// that made it; a call from another thread gets a proxy of its own for that call. When the
+// server has gone away the proxy is made once more for the same cell.
+class CacheConnection {
+public:
+    CacheConnection() = default;
+    CacheConnection(const CacheConnection&) = delete;
+    CacheConnection& operator=(const CacheConnection&) = delete;
+
+    // The server's answer; a failed creation or call gives its HRESULT and no size.
+    HRESULT FolderSize(const std::wstring& folder, uint64_t& size);
+    // Server objects created so far, for tests and benchmarks.
+    unsigned Creations() const { return creations_; }
+
+private:
+    HRESULT Create(Microsoft::WRL::ComPtr<ITrovelleCache>& cache);
+
+    Microsoft::WRL::ComPtr<ITrovelleCache> proxy_;
+    DWORD owner_ = 0;  // the thread whose apartment made `proxy_`
+    unsigned creations_ = 0;
+};
 
 // Every file below the folder at any depth, hidden and system files included; what cannot be
 // listed counts 0.

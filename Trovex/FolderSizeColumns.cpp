@@ -109,7 +109,7 @@ HRESULT TrovexFolderSize::GetItemData(LPCSHCOLUMNID column, LPCSHCOLUMNDATA item
 
     const CellItem cell{BoundedPath(item->wszFile),
                         (item->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
-    const std::optional<std::wstring> text = CellText(column->pid, cell, settings_, version_);
+    const std::optional<std::wstring> text = CellText(column->pid, cell, settings_, version_, sources_);
     if (!text) return S_FALSE;
 
     // Like a C string, the text ends at its first NUL.

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "ColumnSettings.h"
+#include "ItemSize.h"
 #include "Guids.h"
 #include "text/SizePadding.h"
 #include "TypeLibDispatch.h"
@@ -55,6 +56,7 @@ private:
     TypeLibDispatch dispatch_{IID_ITrovexFolderSize};
     WindowsVersion version_;
     ColumnSettings settings_;
+    CellSources sources_;  // the server connection, kept for the object's life
 };
 
 }  // namespace trovelle

@@ -11,19 +11,38 @@ namespace {
 
 uint64_t Combine(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
 
-// A failed server creation shows the HRESULT itself (sign-extended like every code here).
+constexpr ULONGLONG kParentReuseMs = 1000;
+
+// A failed server creation or call shows the HRESULT itself (sign-extended like every code here).
 uint64_t ErrorCodeOf(HRESULT hr) { return static_cast<uint64_t>(static_cast<int64_t>(hr)); }
 
-bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings, uint64_t& size,
-                 uint64_t& error) {
+bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings,
+                 CacheConnection& cache, uint64_t& size, uint64_t& error) {
     if (!IsFlagOn(settings.enableCache)) {
         size = LocalFolderSum(folder);
         return true;
     }
-    const HRESULT hr = CachedFolderSize(folder, size);
+    const HRESULT hr = cache.FolderSize(folder, size);
     if (FAILED(hr)) {
         error = ErrorCodeOf(hr);
         return false;
+    }
+    return true;
+}
+
+bool ParentTotal(const std::wstring& parent, const ColumnSettings& settings,
+                 CellSources& sources, uint64_t& size, uint64_t& error) {
+    const ULONGLONG now = ::GetTickCount64();
+    const bool cached = IsFlagOn(settings.enableCache);
+    if (cached && parent == sources.parent && now - sources.parentAskedAt < kParentReuseMs) {
+        size = sources.parentSize;
+        return true;
+    }
+    if (!FolderTotal(parent, settings, sources.cache, size, error)) return false;
+    if (cached) {
+        sources.parent = parent;
+        sources.parentSize = size;
+        sources.parentAskedAt = now;
     }
     return true;
 }
@@ -52,13 +71,13 @@ std::wstring ParentPath(const std::wstring& path) {
 }
 
 ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantParent,
-                           const ColumnSettings& settings) {
+                           const ColumnSettings& settings, CellSources& sources) {
     ItemSizeResult result;
     uint64_t error = 0;
     bool measured = false;
     if (isFolder) {
         if (settings.viewStyle == kFilesOnly) return result;
-        measured = FolderTotal(path, settings, result.size, error);
+        measured = FolderTotal(path, settings, sources.cache, result.size, error);
     } else {
         if (settings.viewStyle == kFoldersOnly) return result;
         measured = FileLength(path, result.size, error);
@@ -67,7 +86,7 @@ ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantPar
         result.size = error;
         return result;
     }
-    if (wantParent && !FolderTotal(ParentPath(path), settings, result.parentSize, error)) {
+    if (wantParent && !ParentTotal(ParentPath(path), settings, sources, result.parentSize, error)) {
         result.size = error;
         return result;
     }

@@ -5,9 +5,22 @@
 #include <cstdint>
 #include <string>
 
+#include <windows.h>
+
 #include "ColumnSettings.h"
+#include "FolderSize.h"
 
 namespace trovelle {
+
+// What one column-handler object keeps between its cells: its connection to the cache server,
+// and the last parent folder's total. The cells of one folder share their parent, so a percent
+// cell asks for the parent once a second at most rather than once per cell.
+struct CellSources {
+    CacheConnection cache;
+    std::wstring parent;
+    uint64_t parentSize = 0;
+    ULONGLONG parentAskedAt = 0;
+};
 
 struct ItemSizeResult {
     bool succeeded = false;
@@ -17,7 +30,7 @@ struct ItemSizeResult {
 };
 
 ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantParent,
-                           const ColumnSettings& settings);
+                           const ColumnSettings& settings, CellSources& sources);
 
 // The item's path cut at its last backslash; a path without one stays whole.
 std::wstring ParentPath(const std::wstring& path);

@@ -24,16 +24,19 @@ STDMETHODIMP CacheFactory::CreateInstance(IUnknown* outer, REFIID iid, void** re
             object->AddRef();  // held only until the factory's own reference is taken
             failure_ = object->InitializeCache();
             if (SUCCEEDED(failure_)) failure_ = object->QueryInterface(IID_PPV_ARGS(&instance_));
+            if (SUCCEEDED(failure_)) object_ = object;
             object->Release();
         }
     }
     const HRESULT hr = instance_ ? instance_->QueryInterface(iid, result) : failure_;
+    if (SUCCEEDED(hr)) ++object_->Counters().objectsHandedOut;
     ::LeaveCriticalSection(&lock_);
     return hr;
 }
 
 void CacheFactory::Teardown() {
     ::EnterCriticalSection(&lock_);
+    object_ = nullptr;
     Microsoft::WRL::ComPtr<IUnknown> instance = std::move(instance_);
     ::LeaveCriticalSection(&lock_);
 }

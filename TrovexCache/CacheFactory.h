@@ -23,6 +23,7 @@ public:
 private:
     CRITICAL_SECTION lock_;
     Microsoft::WRL::ComPtr<IUnknown> instance_;
+    TrovelleCacheObject* object_ = nullptr;  // the same object as `instance_`, for its counters
     HRESULT failure_ = S_OK;
     CacheServerOptions options_;  // a failed creation is remembered and never retried
 };

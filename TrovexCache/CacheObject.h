@@ -56,6 +56,7 @@ public:
     // Drive scans of CreateCache still running; a CreateCache while any runs starts nothing.
     volatile LONG& DriveScansLeft() { return driveScansLeft_; }
     uint64_t ListingCount() const { return lister_.ListingCount(); }
+    CacheCounters& Counters() { return cache_.Counters(); }
 
 protected:
     void OnChange(std::unique_ptr<ChangeBatch> batch) override;

@@ -63,7 +63,9 @@ HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags) {
                                 "\nFailed arms: " + std::to_string(counters.failedArms) +
                                 "\nStale drives: " + std::to_string(counters.staleDrives) +
                                 "\nUnlistable folders: " +
-                                std::to_string(counters.unlistableFolders) + "\n\n");
+                                std::to_string(counters.unlistableFolders) +
+                                "\nObjects handed out: " +
+                                std::to_string(counters.objectsHandedOut) + "\n\n");
     }
     std::vector<NodeCopy> nodes;
     cache.VisitLocked([&](const FolderNode& node) {

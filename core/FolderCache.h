@@ -36,6 +36,7 @@ struct CacheCounters {
     std::atomic<uint64_t> failedArms{0};       // watches that could not be (re)started
     std::atomic<uint64_t> staleDrives{0};      // times a whole drive was made stale
     std::atomic<uint64_t> unlistableFolders{0};
+    std::atomic<uint64_t> objectsHandedOut{0};  // server objects given to clients by COM
 };
 
 // Where a debug build of the server writes what the change monitor did: every record received

@@ -33,4 +33,22 @@ status=$?
 echo "next client: $(tr -d '\r' <"$log" | grep -E 'calls|connect') (exit $status)"
 [ $status -eq 0 ] || { echo "FAIL: the next client was not served with the right total"; exit 1; }
 wine "C:\\Program Files\\Trovelle Pro\\Tools\\CacheClient.exe" release >/dev/null 2>&1
+
+# A column handler keeps its server object from cell to cell. With the server killed behind it,
+# its next cell shows the right total through a new server, or an error text (Wine keeps a killed
+# server's class listed until its processes wind down), but never a size that is not the folder's.
+wineserver -w
+wine "$client" cells 'D:\Sample' TrovelleCellsGo >"$log" 2>&1 &
+cells=$!
+for _ in $(seq 300); do grep -q 'first cell' "$log" && break; sleep 0.1; done
+echo "handler: $(tr -d '\r' <"$log" | grep 'first cell')"
+server=$(pgrep -f '^C:.*TrovexCache\.exe' | head -n1)
+[ -n "$server" ] || { echo "FAIL: the handler started no server"; exit 1; }
+kill -9 "$server"
+wine "$client" signal TrovelleCellsGo >/dev/null 2>&1
+wait "$cells"
+status=$?
+echo "handler after the kill: $(tr -d '\r' <"$log" | grep 'second cell') (exit $status)"
+[ $status -eq 0 ] || { echo "FAIL: the cell after the kill showed a wrong size"; exit 1; }
+wineserver -w
 echo "PASS"

@@ -11,12 +11,19 @@
 //       on each thread, for <seconds>: create the cache, ask once, release, again and again, as
 //       a column handler filling cells on several threads does. Prints the calls made and the
 //       slowest; exit code 0 when every call succeeded.
+//   wine_stress_client cells <folder> <go event>
+//       one column handler (Trovex.dll) fills the folder's sort-size cell, waits (bounded) for
+//       the named event, then fills it again; prints both cells. Exit code 0 when the second is
+//       the folder's right total or an error text, never another size.
+//   wine_stress_client signal <event>
+//       sets a named event (for scripts on the Linux side).
 //   wine_stress_client poll <folder> <stop event>
 //       asks for <folder> until the named event is set; exit code 0 when every call succeeded.
 //   wine_stress_client mutate <folder> <stop event>
 //       creates, grows, renames and deletes files (and a folder) under <folder> until the named
 //       event is set.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -125,6 +132,48 @@ int Churn(const std::wstring& folder, int seconds, int threads) {
     return failed == 0 && static_cast<int>(handles.size()) == threads ? 0 : 1;
 }
 
+// The column handler's class, as Explorer creates it.
+const CLSID kTrovexFolderSize = {0x40d66076, 0x62fe, 0x4b57,
+                                 {0x86, 0x67, 0xdb, 0x80, 0x29, 0x25, 0xfb, 0xb6}};
+
+std::wstring SortCell(IColumnProvider& handler, const std::wstring& folder) {
+    SHCOLUMNID column = {kTrovexFolderSize, 2};
+    SHCOLUMNDATA data = {};
+    data.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    wcsncpy(data.wszFile, folder.c_str(), MAX_PATH - 1);
+    VARIANT value;
+    ::VariantInit(&value);
+    std::wstring text = L"(empty)";
+    if (handler.GetItemData(&column, &data, &value) == S_OK && value.vt == VT_BSTR) {
+        text.assign(value.bstrVal, ::SysStringLen(value.bstrVal));
+    }
+    ::VariantClear(&value);
+    return text;
+}
+
+int Cells(const std::wstring& folder, const wchar_t* goEvent) {
+    ComApartment apartment;
+    UniqueKernelHandle go(::CreateEventW(nullptr, TRUE, FALSE, goEvent));
+    Microsoft::WRL::ComPtr<IColumnProvider> handler;
+    if (!go || FAILED(::CoCreateInstance(kTrovexFolderSize, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IColumnProvider, &handler))) {
+        return 3;
+    }
+    const std::wstring first = SortCell(*handler.Get(), folder);
+    std::wprintf(L"first cell %ls\n", first.c_str());
+    std::fflush(stdout);
+    if (::WaitForSingleObject(go.Get(), 60000) != WAIT_OBJECT_0) return 4;
+    const std::wstring second = SortCell(*handler.Get(), folder);
+    std::wprintf(L"second cell %ls\n", second.c_str());
+    const bool errorText = second.rfind(L"Error code: 0x", 0) == 0;
+    return second == std::to_wstring(FreshSum(folder)) || errorText ? 0 : 1;
+}
+
+int Signal(const wchar_t* name) {
+    UniqueKernelHandle event(::OpenEventW(EVENT_MODIFY_STATE, FALSE, name));
+    return event && ::SetEvent(event.Get()) ? 0 : 1;
+}
+
 int Poll(const std::wstring& folder, const wchar_t* stopEvent) {
     ComApartment apartment;
     UniqueKernelHandle stop(::OpenEventW(SYNCHRONIZE, FALSE, stopEvent));
@@ -189,6 +238,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wcscmp(argv[1], L"mutate") == 0) return Mutate(argv[2], argv[3]);
     if (argc == 4 && std::wcscmp(argv[1], L"poll") == 0) return Poll(argv[2], argv[3]);
     if (argc == 3 && std::wcscmp(argv[1], L"once") == 0) return Once(argv[2]);
+    if (argc == 4 && std::wcscmp(argv[1], L"cells") == 0) return Cells(argv[2], argv[3]);
+    if (argc == 3 && std::wcscmp(argv[1], L"signal") == 0) return Signal(argv[2]);
     if (argc == 5 && std::wcscmp(argv[1], L"churn") == 0) {
         return Churn(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
     }

@@ -68,9 +68,11 @@ HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags) {
                                 std::to_string(counters.objectsHandedOut) + "\n\n");
     }
     std::vector<NodeCopy> nodes;
-    cache.VisitLocked([&](const FolderNode& node) {
-        nodes.push_back({ToWide(node.Key()), reinterpret_cast<intptr_t>(node.parent), node.size,
-                         node.childSize, node.sizeInvalid, node.childSizeInvalid});
+    cache.VisitLocked([&](const CachedFolderView& folder) {
+        const FolderNode& node = folder.node;
+        const intptr_t parent = folder.parent != nullptr ? folder.parent->self : 0;
+        nodes.push_back({ToWide(folder.key), parent, node.size, node.childSize, node.sizeInvalid,
+                         node.childSizeInvalid});
     });
     unsigned number = 1;
     for (const NodeCopy& node : nodes) {

@@ -72,6 +72,7 @@ public:
     bool Identify(const Path& folder, FolderIdentity& identity) override {
         return inner_.Identify(folder, identity);
     }
+    void EndScan() override { inner_.EndScan(); }
     int listings = 0;
     std::vector<Path> refused;
 
@@ -292,30 +293,37 @@ const char* const kWords[] = {"src",     "assets",  "build",   "photos",        
                               "archive", "drafts",  "vendor",  "2019-holidays", "invoices",
                               "scans"};
 
-void AppendName(std::u16string& key, size_t project, size_t local) {
-    const char* word = kWords[(project * 31 + local * 2654435761u) % std::size(kWords)];
-    key.push_back(u'\\');
-    for (const char* c = word; *c != '\0'; ++c) key.push_back(static_cast<char16_t>(*c));
-    key.push_back(static_cast<char16_t>(u'0' + (local - 1) % kProjectFanOut));
+void AppendWord(std::u16string& name, const char* word) {
+    for (const char* c = word; *c != '\0'; ++c) name.push_back(static_cast<char16_t>(*c));
+}
+
+// The name of local folder `local` (> 0) of a project, or the project folder's own (0).
+void ProjectFolderName(std::u16string& name, size_t project, size_t local) {
+    name.clear();
+    if (local == 0) {
+        AppendWord(name, "project-");
+        AppendWord(name, std::to_string(project).c_str());
+        return;
+    }
+    AppendWord(name, kWords[(project * 31 + local * 2654435761u) % std::size(kWords)]);
+    name.push_back(static_cast<char16_t>(u'0' + (local - 1) % kProjectFanOut));
 }
 
 // Adds one project below the root: local folder j > 0 lies under local folder (j - 1) / 10,
-// so folder 0 has exactly `folders - 1` descendants, four levels deep. `nodes` and `key` are
-// reserved by the caller, so that only the index allocates here. Returns the key units added.
-size_t AddProject(FolderIndex& index, FolderNode& root, size_t project, size_t folders,
-                  std::vector<FolderNode*>& nodes, std::u16string& key) {
+// so folder 0 has exactly `folders - 1` descendants, four levels deep. `nodes`, `lengths` and
+// `name` are reserved by the caller, so that only the index allocates here. Returns the units
+// of the full paths added (which the index no longer stores).
+size_t AddProject(FolderIndex& index, FolderNode& root, size_t rootLength, size_t project,
+                  size_t folders, std::vector<FolderNode*>& nodes, std::vector<size_t>& lengths,
+                  std::u16string& name) {
     size_t units = 0;
     for (size_t local = 0; local < folders; ++local) {
-        FolderNode& parent = local == 0 ? root : *nodes[(local - 1) / kProjectFanOut];
-        key.assign(parent.Key());
-        if (local == 0) {
-            key.append(u"\\project-");
-            for (char c : std::to_string(project)) key.push_back(static_cast<char16_t>(c));
-        } else {
-            AppendName(key, project, local);
-        }
-        nodes[local] = index.FindOrCreate(key, &parent);
-        units += key.size();
+        const size_t up = (local - 1) / kProjectFanOut;
+        FolderNode& parent = local == 0 ? root : *nodes[up];
+        ProjectFolderName(name, project, local);
+        nodes[local] = index.FindOrCreateChild(parent, name);
+        lengths[local] = (local == 0 ? rootLength : lengths[up]) + 1 + name.size();
+        units += lengths[local];
     }
     return units;
 }
@@ -325,61 +333,89 @@ size_t AllocatedBytes() {
     return info.uordblks + info.hblkhd;  // arena chunks in use plus mmapped blocks
 }
 
-void IndexFigures() {
-    std::vector<FolderNode*> nodes(kProjectFolders);
-    std::u16string key;
-    key.reserve(1024);
-    const std::u16string rootKey = u"c:\\users\\alex\\documents";
+// A root folder for a mean path length near `meanLength`: a project adds about 45 units.
+std::u16string RootForMeanLength(size_t meanLength) {
+    std::u16string root = u"c:";
+    while (root.size() + 9 + 45 <= meanLength) root += u"\\archives";
+    return root;
+}
 
+struct SyntheticIndex {
+    std::unique_ptr<FolderIndex> index;
+    FolderNode* root = nullptr;
+    std::u16string rootKey;
+    double meanKeyLength = 0;
+    double bytesPerFolder = 0;
+};
+
+SyntheticIndex BuildIndex(const std::u16string& rootKey, std::vector<FolderNode*>& nodes,
+                          std::vector<size_t>& lengths, std::u16string& name) {
+    SyntheticIndex built;
+    built.rootKey = rootKey;
     const size_t before = AllocatedBytes();
-    auto index = std::make_unique<FolderIndex>();
-    FolderNode* root = index->FindOrCreate(rootKey, nullptr);
+    built.index = std::make_unique<FolderIndex>();
+    built.root = built.index->FindOrCreate(rootKey);
     size_t units = rootKey.size();
     size_t projects = 0;
     for (size_t added = 1; added < kIndexFolders; added += kProjectFolders, ++projects) {
-        units += AddProject(*index, *root, projects,
-                            std::min(kProjectFolders, kIndexFolders - added), nodes, key);
+        units += AddProject(*built.index, *built.root, rootKey.size(), projects,
+                            std::min(kProjectFolders, kIndexFolders - added), nodes, lengths, name);
     }
-    const size_t after = AllocatedBytes();
-    const size_t count = index->Count();
+    const size_t count = built.index->Count();
     Check(count == kIndexFolders, "synthetic index size");
+    built.bytesPerFolder = double(AllocatedBytes() - before) / count;
+    built.meanKeyLength = double(units) / count;
+    return built;
+}
 
-    const double perFolder = double(after - before) / count;
-    const double keyLength = double(units) / count;
-    std::printf("3. Memory per cached folder, %zu folders in the FolderIndex (mallinfo2 delta)\n",
-                count);
-    std::printf("   %.1f bytes per folder; average key length L = %.1f units (2L = %.1f bytes)\n",
-                perFolder, keyLength, 2 * keyLength);
-    std::printf("   ratio bytes / 2L: %.2fx;  overhead beyond the key: %.1f bytes"
-                "   (target <= 2L + 128 = %.1f bytes)\n\n",
-                perFolder / (2 * keyLength), perFolder - 2 * keyLength, 2 * keyLength + 128);
+void IndexFigures() {
+    std::vector<FolderNode*> nodes(kProjectFolders);
+    std::vector<size_t> lengths(kProjectFolders);
+    std::u16string name;
+    name.reserve(64);
+
+    std::printf("3. Memory per cached folder, %zu folders in the FolderIndex (mallinfo2 delta),\n"
+                "   at two mean path lengths L; the same names, below roots of two lengths\n",
+                kIndexFolders);
+    SyntheticIndex kept;
+    for (const size_t target : {40, 120}) {
+        SyntheticIndex built = BuildIndex(RootForMeanLength(target), nodes, lengths, name);
+        std::printf("   L = %5.1f units (a full key would take 2L = %5.1f bytes): %5.1f bytes per"
+                    " folder  (target < 100)\n",
+                    built.meanKeyLength, 2 * built.meanKeyLength, built.bytesPerFolder);
+        kept = std::move(built);
+    }
+    std::printf("\n");
+    FolderIndex& index = *kept.index;
 
     // Baseline: one full pass over the index, the cost a removal must not come near.
     std::vector<double> passTimes;
     uint64_t visited = 0;
     for (int pass = 0; pass < 3; ++pass) {
         const auto start = Clock::now();
-        index->ForEach([&](const FolderNode& node) { visited += node.keyLength; });
+        index.ForEach([&](const CachedFolderView& folder) { visited += folder.key.size() != 0; });
         passTimes.push_back(MillisecondsSince(start));
     }
-    Check(visited == 3 * units, "ForEach visited every key once");
+    Check(visited == 3 * index.Count(), "ForEach visited every folder once");
 
     // Removes a whole project and puts it back each round, so every removal starts from
     // 1,000,000 folders.
     std::vector<double> removeTimes;
+    std::u16string key;
     for (size_t project = 0; project < 5; ++project) {
-        key.assign(rootKey).append(u"\\project-");
-        for (char c : std::to_string(project)) key.push_back(static_cast<char16_t>(c));
-        FolderNode* doomed = index->Find(key);
+        ProjectFolderName(name, project, 0);
+        key.assign(kept.rootKey).append(u"\\").append(name);
+        FolderNode* doomed = index.Find(key);
         Check(doomed != nullptr, "project folder in the index");
         if (doomed == nullptr) return;
         const auto start = Clock::now();
-        index->RemoveFolder(*doomed);
+        index.RemoveFolder(*doomed);
         removeTimes.push_back(MillisecondsSince(start));
-        Check(index->Count() == kIndexFolders - kProjectFolders, "removal left descendants");
-        Check(index->Find(key) == nullptr, "removed folder still found");
-        AddProject(*index, *root, project, kProjectFolders, nodes, key);
-        Check(index->Count() == kIndexFolders, "project put back");
+        Check(index.Count() == kIndexFolders - kProjectFolders, "removal left descendants");
+        Check(index.Find(key) == nullptr, "removed folder still found");
+        AddProject(index, *kept.root, kept.rootKey.size(), project, kProjectFolders, nodes,
+                   lengths, name);
+        Check(index.Count() == kIndexFolders, "project put back");
     }
     const double pass = Median(passTimes);
     const double removal = Median(removeTimes);
@@ -387,7 +423,7 @@ void IndexFigures() {
                 kProjectFolders - 1, kIndexFolders);
     std::printf("   %.2f ms (median of %zu, worst %.2f ms)   (target <= 50 ms)\n", removal,
                 removeTimes.size(), *std::max_element(removeTimes.begin(), removeTimes.end()));
-    std::printf("   one ForEach pass over the index: %.2f ms\n", pass);
+    std::printf("   one ForEach pass over the index (keys built as it goes): %.2f ms\n", pass);
     std::printf("   ratio removal / full pass: %.3fx\n\n", removal / pass);
 }
 

@@ -46,7 +46,6 @@ struct Subfolder {
 // One folder on the current descent path. Frames live on the heap, so depth costs no stack.
 struct Frame {
     Path path;
-    Path key;
     FolderRecord record;
     bool cached = false;    // false: measured but not stored (detached from the index)
     bool complete = true;   // false: some folder below could not be listed or followed
@@ -82,6 +81,13 @@ bool ClosesLoop(DirectoryLister& lister, std::vector<Frame>& path, const FolderI
             frame.identity = lister.Identify(frame.path, identity) ? identity : FolderIdentity{};
         }
         if (*frame.identity == target) return true;
+    }
+    return false;
+}
+
+bool Lists(const Frame& frame, std::u16string_view name) {
+    for (const Subfolder& sub : frame.subfolders) {
+        if (sub.name == name) return true;
     }
     return false;
 }
@@ -133,6 +139,13 @@ uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
 }
 
 uint64_t FolderCache::ScanFolder(const Path& folder) {
+    {
+        // A warm answer walks the index once and builds nothing.
+        LockGuard guard(lock_);
+        const FolderNode* node = index_.Find(folder);
+        if (node != nullptr && node->IsValid()) return node->Total();
+    }
+    ScanScope scope(lister_);
     std::vector<Frame> stack;
     std::vector<DirectoryEntry> entries;
     LinkedTotals linkedTotals;
@@ -142,7 +155,6 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
     auto enter = [&](Path path, const std::optional<FolderIdentity>& linkTarget)
         -> std::optional<Measured> {
         Frame frame;
-        frame.key = FoldedKey(path);
         frame.path = std::move(path);
         frame.identity = linkTarget;
         frame.reachedThroughLink = linkTarget.has_value();
@@ -150,15 +162,27 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
         {
             LockGuard guard(lock_);
             FolderNode* node = nullptr;
+            // A folder that gets no node (no memory, a name no file system has) is still
+            // measured, only not stored.
             if (requested) {
-                node = index_.FindOrCreate(frame.key, nullptr);
-                if (node == nullptr) return Measured{0, false};
+                node = index_.FindOrCreate(frame.path);
             } else if (stack.back().cached) {
                 // The parent may have been removed or reset while it was listed; a child must
                 // then not be linked to it, so it is measured without being stored.
-                if (FolderNode* parent = index_.Find(stack.back().key)) {
-                    node = index_.FindOrCreate(frame.key, parent);
-                    if (node == nullptr) return Measured{0, false};
+                if (FolderNode* parent = index_.Find(stack.back().path)) {
+                    const std::u16string_view name =
+                        std::u16string_view(frame.path).substr(stack.back().path.size() + 1);
+                    node = index_.FindOrCreateChild(*parent, name);
+                    if (node != nullptr && node->Name() != name) {
+                        // A case-sensitive file system can hold both spellings side by side:
+                        // the node belongs to the one listed under its spelling, and the other
+                        // is measured without one, so that neither is counted twice.
+                        if (Lists(stack.back(), node->Name())) {
+                            node = nullptr;
+                        } else {
+                            index_.Respell(*node, name);
+                        }
+                    }
                 }
             }
             frame.cached = node != nullptr;
@@ -173,11 +197,11 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
             // folder leaves the index as it was, and its parent's total stays provisional.
             if (frame.cached) {
                 LockGuard guard(lock_);
-                FolderNode* node = index_.Find(frame.key);
-                if (node != nullptr && node->stamp == frame.record.stamp &&
-                    node->firstChild == nullptr) {
-                    if (requested && node->parent != nullptr) index_.InvalidateNode(*node->parent);
-                    index_.RemoveFolder(*node);
+                FolderNode* node = index_.Find(frame.path);
+                if (node != nullptr && node->stamp == frame.record.stamp) {
+                    // Folders above that counted it must look at it again.
+                    if (requested) index_.InvalidateNode(*node);
+                    index_.Forget(*node);
                 }
             }
             return Measured{0, false};
@@ -246,10 +270,10 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
             stored.sizeInvalid = 0;
             stored.childSizeInvalid = top.complete ? 0 : 1;
             LockGuard guard(lock_);
-            if (IsSettling(top.key)) {
+            if (IsSettling(top.path)) {
                 measured.complete = false;  // not stored: listed again until it has settled
-            } else if (index_.Store(top.key, stored)) {
-                allStaleDrives_ &= ~DriveBit(top.key[0]);
+            } else if (index_.Store(top.path, stored)) {
+                allStaleDrives_ &= ~DriveBit(FoldUnit(top.path[0]));
             }
         }
         if (top.reachedThroughLink && top.identity) linkedTotals[*top.identity] = measured;
@@ -265,6 +289,7 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
 }
 
 uint64_t FolderCache::SumFolder(const Path& folder) {
+    ScanScope scope(lister_);
     std::vector<Frame> stack;
     std::vector<DirectoryEntry> entries;
     LinkedTotals linkedTotals;  // as in ScanFolder: a folder met through links is listed once
@@ -362,20 +387,14 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
     }
     if (action == kActionRenamedOldName) renamedCachedFolder_ = index_.Find(key) != nullptr;
     for (size_t at = 0; at < paths.size(); ++at) {
-        if (removes) {
-            if (FolderNode* node = index_.Find(paths[at])) {
-                index_.RemoveFolder(*node);
-                Trace("  removed", paths[at]);
-            }
-            index_.RemoveTopsBelow(paths[at]);
-        }
+        if (removes && index_.RemoveAt(paths[at])) Trace("  removed", paths[at]);
         // Where an alias leads, the folder itself may have no node (a link counted without
         // one, a folder below a link): the nearest cached folder above it is made stale.
         const std::u16string_view folder = ContainingFolder(paths[at]);
         if (at == 0) {
             if (index_.InvalidateFolder(folder)) Trace("  invalidated", folder);
-        } else if (const FolderNode* hit = index_.InvalidateDeepestAt(folder)) {
-            Trace("  invalidated (alias)", hit->Key());
+        } else if (const auto hit = index_.InvalidateDeepestAt(folder)) {
+            Trace("  invalidated (alias)", *hit);
         }
     }
 
@@ -433,11 +452,12 @@ void FolderCache::NoteNewFolder(const Path& key) {
     settlingFolders_[key] = now + options_.newFolderSettleMs;
 }
 
-bool FolderCache::IsSettling(std::u16string_view key) {
+bool FolderCache::IsSettling(std::u16string_view path) {
     if (options_.newFolderSettleMs == 0) return false;
     const uint64_t now = Now();
     if (now < everythingSettlesAt_) return true;
     if (settlingFolders_.empty()) return false;
+    const Path key = FoldedKey(path);
     for (std::u16string_view folder = key;;) {
         const auto found = settlingFolders_.find(Path(folder));
         if (found != settlingFolders_.end()) {
@@ -472,9 +492,9 @@ void FolderCache::Reset() {
 }
 
 bool FolderCache::HasNode(const Path& folder) {
-    const Path key = FoldedKey(CanonicalizeRequest(folder).path);
+    const Path path = CanonicalizeRequest(folder).path;
     LockGuard guard(lock_);
-    return index_.Find(key) != nullptr;
+    return index_.Find(path) != nullptr;
 }
 
 size_t FolderCache::CachedFolderCount() {
@@ -482,7 +502,12 @@ size_t FolderCache::CachedFolderCount() {
     return index_.Count();
 }
 
-void FolderCache::VisitLocked(const std::function<void(const FolderNode&)>& visit) {
+size_t FolderCache::IndexNodeCount() {
+    LockGuard guard(lock_);
+    return index_.NodeCount();
+}
+
+void FolderCache::VisitLocked(const std::function<void(const CachedFolderView&)>& visit) {
     LockGuard guard(lock_);
     index_.ForEach(visit);
 }

@@ -88,10 +88,12 @@ public:
     void Reset();
 
     size_t CachedFolderCount();
+    // Nodes of any kind, also those that only keep the place of a folder above cached ones.
+    size_t IndexNodeCount();
     // Whether the folder has a node in the index (valid or stale).
     bool HasNode(const Path& folder);
     // Runs `visit` for every node with the cache lock held throughout.
-    void VisitLocked(const std::function<void(const FolderNode&)>& visit);
+    void VisitLocked(const std::function<void(const CachedFolderView&)>& visit);
     CacheCounters& Counters() { return counters_; }
 
 private:
@@ -101,7 +103,7 @@ private:
     void MakeDriveStaleLocked(std::u16string_view drive, std::string_view why);
     uint64_t Now() const;
     void NoteNewFolder(const Path& key);
-    bool IsSettling(std::u16string_view key);
+    bool IsSettling(std::u16string_view path);
     void Trace(std::string_view event, std::u16string_view path) {
         if (options_.trace != nullptr && !quietRecord_) options_.trace->Note(event, path);
     }
@@ -115,9 +117,9 @@ private:
     uint32_t untrustedDrives_ = 0;   // bit per letter: changes there cannot be placed
     uint32_t allStaleDrives_ = 0;    // bit per letter: nothing stored since it was made stale
     std::unordered_map<Path, uint64_t> settlingFolders_;  // new folder -> end of its settling
-    uint64_t everythingSettlesAt_ = 0;
+    uint64_t everythingSettlesAt_ = 0;  // when too many folders were new to remember each
     bool quietRecord_ = false;  // the record being applied is not traced
-    bool renamedCachedFolder_ = false;  // the last old-name record named a cached folder  // when too many folders were new to remember each
+    bool renamedCachedFolder_ = false;  // the last old-name record named a cached folder
     CacheCounters counters_;
 };
 

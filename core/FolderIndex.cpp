@@ -1,156 +1,253 @@
 #include "FolderIndex.h"
 
-#include "FolderKey.h"
-
 #include <cstring>
 #include <new>
-#include <vector>
+
+#include "FolderKey.h"
+#include "PathNames.h"
 
 namespace trovelle {
 namespace {
 
 constexpr size_t kInitialBuckets = 64;
+// Longer names are not folders of any file system the cache serves; a request holding one is
+// answered without a node.
+constexpr size_t kMaxNameLength = 32767;
 
-size_t HashKey(std::u16string_view key) {
-    uint64_t hash = 1469598103934665603ull;  // FNV-1a over the code units
-    for (char16_t unit : key) {
-        hash ^= unit;
-        hash *= 1099511628211ull;
-    }
-    return static_cast<size_t>(hash ^ (hash >> 29));
-}
+static_assert(sizeof(FolderNode) == 56, "the name follows the node; keep the node compact");
 
-FolderNodePtr NewNode(std::u16string_view key) {
-    const size_t bytes = sizeof(FolderNode) + (key.size() + 1) * sizeof(char16_t);
-    void* memory = ::operator new(bytes, std::nothrow);
-    if (memory == nullptr) return nullptr;
-    FolderNodePtr node(new (memory) FolderNode());
-    auto* text = reinterpret_cast<char16_t*>(node.get() + 1);
-    std::memcpy(text, key.data(), key.size() * sizeof(char16_t));
-    text[key.size()] = u'\0';
-    node->keyLength = static_cast<uint32_t>(key.size());
-    return node;
-}
+char16_t* NameUnits(FolderNode& node) { return reinterpret_cast<char16_t*>(&node + 1); }
 
-void Unlink(FolderNode& child) {
-    if (child.prevSibling != nullptr) {
-        child.prevSibling->nextSibling = child.nextSibling;
-    } else if (child.parent != nullptr) {
-        child.parent->firstChild = child.nextSibling;
-    }
-    if (child.nextSibling != nullptr) child.nextSibling->prevSibling = child.prevSibling;
-    child.parent = child.nextSibling = child.prevSibling = nullptr;
-}
+size_t BlockBytes(size_t nameLength) { return sizeof(FolderNode) + nameLength * sizeof(char16_t); }
 
 }  // namespace
 
-void FolderNodeDeleter::operator()(FolderNode* node) const {
-    // Chains are short (load factor at most 1), so the recursive destruction of chainNext is shallow.
-    node->~FolderNode();
-    ::operator delete(node);
-}
+FolderIndex::FolderIndex() { ResetIndex(); }
 
-// Links `child` under `parent`.
-void LinkToParent(FolderNode& child, FolderNode& parent) {
-    if (child.parent == &parent) return;
-    Unlink(child);
-    child.parent = &parent;
-    child.nextSibling = parent.firstChild;
-    if (parent.firstChild != nullptr) parent.firstChild->prevSibling = &child;
-    parent.firstChild = &child;
-}
+FolderIndex::~FolderIndex() = default;
 
-FolderIndex::FolderIndex() { ResetBuckets(); }
-
-FolderIndex::~FolderIndex() { ClearIndex(); }
-
-void FolderIndex::ResetBuckets() {
+void FolderIndex::ResetIndex() {
+    arena_.Clear();
     bucketCount_ = kInitialBuckets;
-    buckets_.reset(new FolderNodePtr[bucketCount_]);
-    count_ = 0;
+    buckets_.reset(new NodeId[bucketCount_]());
+    nodeCount_ = cachedCount_ = 0;
+    // The top holds no name and sits in no bucket: nothing can find it by a path.
+    top_ = arena_.Allocate(BlockBytes(0));
+    if (top_ != NodeArena::kNone) new (&At(top_)) FolderNode();
+    if (top_ != NodeArena::kNone) At(top_).self = top_;
 }
 
-FolderNodePtr* FolderIndex::SlotOf(std::u16string_view key, size_t hash) const {
-    FolderNodePtr* slot = &buckets_[BucketOf(hash)];
-    while (*slot && (*slot)->Key() != key) slot = &(*slot)->chainNext;
-    return slot;
-}
-
-FolderNode* FolderIndex::Find(std::u16string_view key) const {
-    return SlotOf(key, HashKey(key))->get();
-}
-
-FolderNode* FolderIndex::FindOrCreate(std::u16string_view key, FolderNode* parent) {
-    const size_t hash = HashKey(key);
-    FolderNodePtr* slot = SlotOf(key, hash);
-    if (!*slot) {
-        FolderNodePtr created = NewNode(key);
-        if (!created) return nullptr;
-        created->stamp = ++sequence_;
-        if (parent == nullptr) tops_.insert(created.get());
-        *slot = std::move(created);
-        ++count_;
+NodeId FolderIndex::Lookup(NodeId parent, std::u16string_view name, uint32_t hash) const {
+    for (NodeId id = buckets_[hash & (bucketCount_ - 1)]; id != NodeArena::kNone;) {
+        const FolderNode& node = At(id);
+        if (node.hash == hash && node.parent == parent && SameName(node.Name(), name)) return id;
+        id = node.chainNext;
     }
-    FolderNode* node = slot->get();
-    if (parent != nullptr) {
-        if (node->parent == nullptr) tops_.erase(node);
-        LinkToParent(*node, *parent);
-    }
-    if (count_ > bucketCount_) Grow();
-    return node;
+    return NodeArena::kNone;
 }
 
-bool FolderIndex::Store(std::u16string_view key, const FolderRecord& record) {
-    FolderNode* node = Find(key);
+NodeId FolderIndex::FindAny(std::u16string_view path) const {
+    // Explorer asks for the folders of one folder in a row: a path that begins with the folder
+    // above the last one found is walked from there.
+    NodeId id = top_;
+    std::u16string_view rest = path;
+    const size_t memoLength = lastParentPath_.size();
+    if (lastParent_ != NodeArena::kNone && lastParentShape_ == shape_ &&
+        path.size() > memoLength && path[memoLength] == u'\\' &&
+        path.substr(0, memoLength) == lastParentPath_) {
+        id = lastParent_;
+        rest = path.substr(memoLength + 1);
+    }
+    PathNameWalk walk(rest);
+    std::u16string_view name;
+    uint32_t hash = 0;
+    NodeId parent = NodeArena::kNone;
+    while (id != NodeArena::kNone && walk.Next(id, name, hash)) {
+        parent = id;
+        id = Lookup(id, name, hash);
+    }
+    if (parent == NodeArena::kNone) return NodeArena::kNone;  // no name at all
+    if (id != NodeArena::kNone && parent != top_ && parent != lastParent_) {
+        lastParentPath_.assign(path.substr(0, path.size() - name.size() - 1));
+        lastParent_ = parent;
+        lastParentShape_ = shape_;
+    }
+    return id;
+}
+
+FolderNode* FolderIndex::Find(std::u16string_view path) const {
+    const NodeId id = FindAny(path);
+    if (id == NodeArena::kNone || !At(id).cached) return nullptr;
+    return &At(id);
+}
+
+FolderNode* FolderIndex::Create(NodeId parentId, std::u16string_view name, uint32_t hash,
+                                bool cached) {
+    if (name.size() > kMaxNameLength) return nullptr;
+    const NodeId id = arena_.Allocate(BlockBytes(name.size()));
+    if (id == NodeArena::kNone) return nullptr;
+    FolderNode& node = *new (&At(id)) FolderNode();
+    std::memcpy(NameUnits(node), name.data(), name.size() * sizeof(char16_t));
+    node.nameLength = static_cast<uint16_t>(name.size());
+    node.self = id;
+    node.hash = hash;
+    node.stamp = ++sequence_;
+    node.cached = cached ? 1 : 0;
+    FolderNode& parent = At(parentId);
+    node.parent = parentId;
+    node.nextSibling = parent.firstChild;
+    if (parent.firstChild != NodeArena::kNone) At(parent.firstChild).prevSibling = id;
+    parent.firstChild = id;
+    NodeId& bucket = buckets_[hash & (bucketCount_ - 1)];
+    node.chainNext = bucket;
+    bucket = id;
+    ++nodeCount_;
+    if (cached) ++cachedCount_;
+    if (nodeCount_ > bucketCount_) Grow();
+    return &node;
+}
+
+void FolderIndex::MakeCached(FolderNode& node) {
+    if (node.cached) return;
+    node.cached = 1;
+    node.sizeInvalid = node.childSizeInvalid = 1;
+    node.stamp = ++sequence_;
+    ++cachedCount_;
+}
+
+FolderNode* FolderIndex::FindOrCreate(std::u16string_view path) {
+    if (top_ == NodeArena::kNone) return nullptr;
+    NodeId id = top_;
+    NodeId firstCreated = NodeArena::kNone;
+    PathNameWalk walk(path);
+    std::u16string_view name;
+    uint32_t hash = 0;
+    bool any = false;
+    while (walk.Next(id, name, hash)) {
+        any = true;
+        NodeId found = Lookup(id, name, hash);
+        if (found == NodeArena::kNone) {
+            FolderNode* created = Create(id, name, hash, false);
+            if (created == nullptr) {
+                // Nothing half made is left behind: the places made for this path go again.
+                if (firstCreated != NodeArena::kNone) RemoveFolder(At(firstCreated));
+                return nullptr;
+            }
+            found = created->self;
+            if (firstCreated == NodeArena::kNone) firstCreated = found;
+        }
+        id = found;
+    }
+    if (!any) return nullptr;
+    FolderNode& node = At(id);
+    MakeCached(node);
+    return &node;
+}
+
+FolderNode* FolderIndex::FindOrCreateChild(FolderNode& parent, std::u16string_view name) {
+    const uint32_t hash = HashName(parent.self, name);
+    const NodeId found = Lookup(parent.self, name, hash);
+    if (found == NodeArena::kNone) return Create(parent.self, name, hash, true);
+    FolderNode& node = At(found);
+    MakeCached(node);
+    return &node;
+}
+
+void FolderIndex::Respell(FolderNode& node, std::u16string_view name) {
+    if (!SameName(node.Name(), name)) return;
+    std::memcpy(NameUnits(node), name.data(), name.size() * sizeof(char16_t));
+}
+
+bool FolderIndex::Store(std::u16string_view path, const FolderRecord& record) {
+    FolderNode* node = Find(path);
     if (node == nullptr || node->stamp != record.stamp) return false;
     node->size = record.size;
     node->childSize = record.childSize;
-    node->childSizeInvalid = record.childSizeInvalid;
-    node->sizeInvalid = record.sizeInvalid;
+    node->childSizeInvalid = record.childSizeInvalid != 0;
+    node->sizeInvalid = record.sizeInvalid != 0;
     return true;
 }
 
-void FolderIndex::Unchain(FolderNode& node) {
-    FolderNodePtr* slot = SlotOf(node.Key(), HashKey(node.Key()));
-    FolderNodePtr doomed = std::move(*slot);
-    *slot = std::move(doomed->chainNext);
-    --count_;
+void FolderIndex::Unlink(FolderNode& node) {
+    if (node.prevSibling != NodeArena::kNone) {
+        At(node.prevSibling).nextSibling = node.nextSibling;
+    } else {
+        At(node.parent).firstChild = node.nextSibling;
+    }
+    if (node.nextSibling != NodeArena::kNone) At(node.nextSibling).prevSibling = node.prevSibling;
+    node.nextSibling = node.prevSibling = NodeArena::kNone;
 }
 
-void FolderIndex::RemoveSubtree(FolderNode& node) {
-    std::vector<FolderNode*> pending;
-    for (FolderNode* child = node.firstChild; child != nullptr; child = child->nextSibling) {
-        pending.push_back(child);
-    }
-    node.firstChild = nullptr;
-    while (!pending.empty()) {
-        FolderNode* doomed = pending.back();
-        pending.pop_back();
-        for (FolderNode* child = doomed->firstChild; child != nullptr; child = child->nextSibling) {
-            pending.push_back(child);
+void FolderIndex::Destroy(FolderNode& node) {
+    NodeId* slot = &buckets_[node.hash & (bucketCount_ - 1)];
+    while (*slot != node.self) slot = &At(*slot).chainNext;
+    *slot = node.chainNext;
+    --nodeCount_;
+    if (node.cached) --cachedCount_;
+    ++shape_;
+    const NodeId id = node.self;
+    const size_t bytes = BlockBytes(node.nameLength);
+    node.~FolderNode();
+    arena_.Free(id, bytes);
+}
+
+void FolderIndex::RemoveDescendants(FolderNode& top) {
+    // Always takes the first child of the deepest node reached: no stack, each node seen once.
+    FolderNode* node = &top;
+    for (;;) {
+        if (node->firstChild != NodeArena::kNone) {
+            node = &At(node->firstChild);
+            continue;
         }
-        Unchain(*doomed);
+        if (node == &top) return;
+        FolderNode& up = At(node->parent);
+        up.firstChild = node->nextSibling;
+        if (node->nextSibling != NodeArena::kNone) At(node->nextSibling).prevSibling = NodeArena::kNone;
+        Destroy(*node);
+        node = &up;
+    }
+}
+
+void FolderIndex::PruneEmptyPlacesFrom(NodeId id) {
+    // A place kept for nothing below it goes, and so may the places above it.
+    while (id != top_) {
+        FolderNode& node = At(id);
+        if (node.cached || node.firstChild != NodeArena::kNone) return;
+        const NodeId up = node.parent;
+        Unlink(node);
+        Destroy(node);
+        id = up;
     }
 }
 
 void FolderIndex::RemoveFolder(FolderNode& node) {
-    RemoveSubtree(node);
-    if (node.parent == nullptr) tops_.erase(&node);
+    RemoveDescendants(node);
+    const NodeId up = node.parent;
     Unlink(node);
-    Unchain(node);
+    Destroy(node);
+    PruneEmptyPlacesFrom(up);
 }
 
-void FolderIndex::RemoveTopsBelow(std::u16string_view key) {
-    std::vector<FolderNode*> below;
-    for (FolderNode* top : tops_) {
-        if (top->Key().size() > key.size() && IsAtOrBelow(top->Key(), key)) below.push_back(top);
+bool FolderIndex::RemoveAt(std::u16string_view path) {
+    const NodeId id = FindAny(path);
+    if (id == NodeArena::kNone) return false;
+    RemoveFolder(At(id));
+    return true;
+}
+
+void FolderIndex::Forget(FolderNode& node) {
+    if (node.firstChild == NodeArena::kNone) {
+        RemoveFolder(node);
+        return;
     }
-    // Tops are never linked below each other, so removing one leaves the others in place.
-    for (FolderNode* top : below) RemoveFolder(*top);
+    node.cached = 0;
+    node.sizeInvalid = node.childSizeInvalid = 1;
+    node.stamp = ++sequence_;
+    --cachedCount_;
 }
 
-bool FolderIndex::InvalidateFolder(std::u16string_view key) {
-    FolderNode* node = Find(key);
+bool FolderIndex::InvalidateFolder(std::u16string_view path) {
+    FolderNode* node = Find(path);
     if (node != nullptr) InvalidateNode(*node);
     return node != nullptr;
 }
@@ -159,89 +256,140 @@ void FolderIndex::InvalidateNode(FolderNode& node) {
     node.sizeInvalid = 1;
     node.childSizeInvalid = 1;
     node.stamp = ++sequence_;
-    for (FolderNode* above = node.parent; above != nullptr; above = above->parent) {
-        above->childSizeInvalid = 1;
-        above->stamp = ++sequence_;
+    for (NodeId up = node.parent; up != top_;) {
+        FolderNode& above = At(up);
+        above.childSizeInvalid = 1;
+        above.stamp = ++sequence_;
+        up = above.parent;
     }
 }
 
-const FolderNode* FolderIndex::InvalidateDeepestAt(std::u16string_view key) {
-    for (;;) {
-        if (FolderNode* node = Find(key)) {
-            InvalidateNode(*node);
-            return node;
+std::optional<std::u16string_view> FolderIndex::InvalidateDeepestAt(std::u16string_view path) {
+    NodeId id = top_;
+    NodeId deepest = NodeArena::kNone;
+    std::u16string_view deepestPath;
+    PathNameWalk walk(path);
+    std::u16string_view name;
+    uint32_t hash = 0;
+    while (walk.Next(id, name, hash)) {
+        id = Lookup(id, name, hash);
+        if (id == NodeArena::kNone) break;
+        if (At(id).cached) {
+            deepest = id;
+            deepestPath = walk.Walked();
         }
-        const std::u16string_view up = ContainingFolder(key);
-        if (up.size() == key.size()) return nullptr;
-        key = up;
+    }
+    if (deepest == NodeArena::kNone) return std::nullopt;
+    InvalidateNode(At(deepest));
+    return deepestPath;
+}
+
+template <typename Visit>
+void FolderIndex::ForEachBelow(FolderNode& top, Visit&& visit) {
+    // Depth first through the links: down to a first child, else on to the next sibling of the
+    // nearest node that has one.
+    FolderNode* node = &top;
+    for (;;) {
+        visit(*node);
+        if (node->firstChild != NodeArena::kNone) {
+            node = &At(node->firstChild);
+            continue;
+        }
+        while (node != &top && node->nextSibling == NodeArena::kNone) node = &At(node->parent);
+        if (node == &top) return;
+        node = &At(node->nextSibling);
     }
 }
 
 void FolderIndex::InvalidateAllUnder(std::u16string_view prefix) {
-    // Every node at or below the prefix gets both flags; its ancestors above the prefix are
-    // reached through the topmost ones.
-    std::vector<FolderNode*> tops;
-    ForEachNode([&](FolderNode& node) {
-        if (!IsAtOrBelow(node.Key(), prefix)) return;
+    const NodeId id = FindAny(prefix);
+    if (id == NodeArena::kNone) return;
+    ForEachBelow(At(id), [&](FolderNode& node) {
         node.sizeInvalid = node.childSizeInvalid = 1;
         node.stamp = ++sequence_;
-        if (node.parent == nullptr || !IsAtOrBelow(node.parent->Key(), prefix)) tops.push_back(&node);
     });
-    for (FolderNode* top : tops) InvalidateNode(*top);
+    InvalidateNode(At(id));
 }
 
 void FolderIndex::RemoveAllUnder(std::u16string_view prefix) {
-    std::vector<FolderNode*> tops;
-    ForEachNode([&](FolderNode& node) {
-        if (!IsAtOrBelow(node.Key(), prefix)) return;
-        if (node.parent == nullptr || !IsAtOrBelow(node.parent->Key(), prefix)) tops.push_back(&node);
-    });
-    for (FolderNode* top : tops) {
-        if (FolderNode* above = top->parent) InvalidateNode(*above);
-        RemoveFolder(*top);
-    }
+    const NodeId id = FindAny(prefix);
+    if (id == NodeArena::kNone) return;
+    FolderNode& node = At(id);
+    if (node.parent != top_) InvalidateNode(At(node.parent));
+    RemoveFolder(node);
 }
 
 void FolderIndex::ClearIndex() {
-    // Chains are destroyed bucket by bucket; children links only point inside the index.
-    tops_.clear();
+    ++shape_;
     buckets_.reset();
-    ResetBuckets();
+    ResetIndex();
+}
+
+size_t FolderIndex::BytesReserved() const {
+    return arena_.BytesReserved() + bucketCount_ * sizeof(NodeId);
 }
 
 void FolderIndex::Grow() {
     const size_t newCount = bucketCount_ * 2;
-    std::unique_ptr<FolderNodePtr[]> grown(new (std::nothrow) FolderNodePtr[newCount]);
+    std::unique_ptr<NodeId[]> grown(new (std::nothrow) NodeId[newCount]());
     if (!grown) return;  // a longer chain is slower, never wrong
     for (size_t bucket = 0; bucket < bucketCount_; ++bucket) {
-        while (buckets_[bucket]) {
-            FolderNodePtr node = std::move(buckets_[bucket]);
-            buckets_[bucket] = std::move(node->chainNext);
-            FolderNodePtr& head = grown[HashKey(node->Key()) & (newCount - 1)];
-            node->chainNext = std::move(head);
-            head = std::move(node);
+        for (NodeId id = buckets_[bucket]; id != NodeArena::kNone;) {
+            FolderNode& node = At(id);
+            const NodeId next = node.chainNext;
+            NodeId& head = grown[node.hash & (newCount - 1)];
+            node.chainNext = head;
+            head = id;
+            id = next;
         }
     }
     buckets_ = std::move(grown);
     bucketCount_ = newCount;
 }
 
-template <typename Visit>
-void FolderIndex::ForEachNode(Visit&& visit) {
-    for (size_t bucket = 0; bucket < bucketCount_; ++bucket) {
-        for (FolderNode* node = buckets_[bucket].get(); node != nullptr;
-             node = node->chainNext.get()) {
-            visit(*node);
-        }
+Path FolderIndex::KeyOf(const FolderNode& node) const {
+    size_t length = 0;
+    for (const FolderNode* at = &node; at->self != top_; at = &At(at->parent)) {
+        length += at->nameLength + (at->parent != top_ ? 1 : 0);
     }
+    Path key(length, u'\\');
+    for (const FolderNode* at = &node; at->self != top_; at = &At(at->parent)) {
+        const std::u16string_view name = at->Name();
+        length -= name.size();
+        for (size_t i = 0; i < name.size(); ++i) key[length + i] = FoldUnit(name[i]);
+        if (at->parent != top_) --length;  // the separator stays in place
+    }
+    return key;
 }
 
-void FolderIndex::ForEach(const std::function<void(const FolderNode&)>& visit) const {
-    for (size_t bucket = 0; bucket < bucketCount_; ++bucket) {
-        for (const FolderNode* node = buckets_[bucket].get(); node != nullptr;
-             node = node->chainNext.get()) {
-            visit(*node);
+void FolderIndex::ForEach(const std::function<void(const CachedFolderView&)>& visit) const {
+    if (top_ == NodeArena::kNone) return;
+    FolderNode& top = At(top_);
+    Path key;
+    // The key grows by a name on the way down and shrinks by it on the way up.
+    auto leave = [&](const FolderNode& node) {
+        key.resize(key.size() - node.nameLength - (node.parent != top_ ? 1 : 0));
+    };
+    if (top.firstChild == NodeArena::kNone) return;
+    const FolderNode* node = &At(top.firstChild);
+    for (;;) {
+        if (node->parent != top_) key.push_back(u'\\');
+        for (char16_t unit : node->Name()) key.push_back(FoldUnit(unit));
+        if (node->cached) {
+            const FolderNode& above = At(node->parent);
+            visit({key, *node, above.cached ? &above : nullptr});
         }
+        if (node->firstChild != NodeArena::kNone) {
+            node = &At(node->firstChild);
+            continue;
+        }
+        while (node->nextSibling == NodeArena::kNone) {
+            leave(*node);
+            if (node->parent == top_) return;
+            node = &At(node->parent);
+        }
+        leave(*node);
+        node = &At(node->nextSibling);
     }
 }
 

@@ -40,6 +40,21 @@ public:
     virtual bool ExpandShortNames(const Path& /*path*/, Path& /*longPath*/) { return false; }
     // Whether a folder is at `path` now.
     virtual bool IsFolder(const Path& /*path*/) { return false; }
+    // The scan on this thread has ended: anything kept to list its folders faster (open
+    // folders) may name other folders by the next one, and is let go.
+    virtual void EndScan() {}
+};
+
+// Tells the lister when a scan is over, however it ends.
+class ScanScope {
+public:
+    explicit ScanScope(DirectoryLister& lister) : lister_(lister) {}
+    ~ScanScope() { lister_.EndScan(); }
+    ScanScope(const ScanScope&) = delete;
+    ScanScope& operator=(const ScanScope&) = delete;
+
+private:
+    DirectoryLister& lister_;
 };
 
 enum class DriveType : unsigned {

@@ -10,6 +10,7 @@ public:
     // Paths use '\\' as separator like Windows paths; they are mapped to '/' for the system.
     bool List(const Path& folder, std::vector<DirectoryEntry>& entries) override;
     bool Identify(const Path& folder, FolderIdentity& identity) override;
+    void EndScan() override;
 };
 
 std::string ToNativePath(const Path& path);

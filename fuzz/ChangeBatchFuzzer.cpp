@@ -24,7 +24,7 @@ namespace {
 
 using trovelle::ChangeRecord;
 using trovelle::FolderCache;
-using trovelle::FolderNode;
+using trovelle::CachedFolderView;
 using trovelle::Path;
 
 constexpr size_t kHeaderBytes = 12;  // next offset, action, name length
@@ -180,10 +180,10 @@ struct NodeState {
 
 std::map<Path, NodeState> Snapshot(FolderCache& cache) {
     std::map<Path, NodeState> nodes;
-    cache.VisitLocked([&](const FolderNode& node) {
-        NodeState state{node.sizeInvalid != 0, node.childSizeInvalid != 0, {}};
-        if (node.parent != nullptr) state.parent = Path(node.parent->Key());
-        nodes.emplace(Path(node.Key()), std::move(state));
+    cache.VisitLocked([&](const CachedFolderView& folder) {
+        NodeState state{folder.node.sizeInvalid != 0, folder.node.childSizeInvalid != 0, {}};
+        if (folder.parent != nullptr) state.parent = Path(trovelle::ContainingFolder(folder.key));
+        nodes.emplace(Path(folder.key), std::move(state));
     });
     return nodes;
 }

@@ -125,9 +125,9 @@ TEST(ChangeRecords, AppliedRecordsFollowTheActionTable) {
         cache.ApplyChange(c.action, u"c:\\A\\B");
         bool bPresent = false;
         bool aValid = false;
-        cache.VisitLocked([&](const FolderNode& node) {
-            if (node.Key() == u"c:\\a\\b") bPresent = true;
-            if (node.Key() == u"c:\\a") aValid = node.IsValid();
+        cache.VisitLocked([&](const CachedFolderView& folder) {
+            if (folder.key == u"c:\\a\\b") bPresent = true;
+            if (folder.key == u"c:\\a") aValid = folder.node.IsValid();
         });
         EXPECT_EQ(bPresent, !c.removes) << "action " << c.action;
         EXPECT_EQ(aValid, !c.invalidates) << "action " << c.action;

@@ -24,8 +24,8 @@ protected:
     const FolderNode* Node(const Path& path) {
         const Path key = FoldedKey(path);
         const FolderNode* found = nullptr;
-        cache.VisitLocked([&](const FolderNode& node) {
-            if (node.Key() == key) found = &node;
+        cache.VisitLocked([&](const CachedFolderView& folder) {
+            if (folder.key == key) found = &folder.node;
         });
         return found;
     }
@@ -246,6 +246,32 @@ TEST_F(CacheHazards, AFolderCachedOnItsOwnGoesWithAFolderAboveIt) {
     cache.ApplyChange(kActionAdded, u"C:\\A\\B");
     EXPECT_EQ(Ask(u"C:\\A\\B\\C"), 5u);
     EXPECT_EQ(Ask(u"C:\\Away\\C"), 3u);
+}
+
+TEST_F(CacheHazards, ARenamedOrReCreatedFolderNeverAnswersFromItsOldSubtree) {
+    EXPECT_EQ(Ask(u"C:"), 123u);
+    fs.Rename(u"C:\\A", u"C:\\Z");
+    cache.ApplyChange(kActionRenamedOldName, u"C:\\A");
+    cache.ApplyChange(kActionRenamedNewName, u"C:\\Z");
+    EXPECT_EQ(Ask(u"C:\\z\\b"), 23u);
+    EXPECT_EQ(Ask(u"C:\\Z\\B\\C"), 3u);
+
+    // A folder of the old name again, spelt otherwise, with other content.
+    fs.AddFile(u"C:\\a\\b\\c\\x", 7);
+    cache.ApplyChange(kActionAdded, u"C:\\a");
+    EXPECT_EQ(Ask(u"C:\\A\\B\\C"), 7u);
+    EXPECT_EQ(Ask(u"C:"), 130u);
+
+    // Removed and made again, empty, under the same name.
+    fs.Remove(u"C:\\Z");
+    cache.ApplyChange(kActionRemoved, u"C:\\Z");
+    fs.AddFolder(u"C:\\Z");
+    cache.ApplyChange(kActionAdded, u"C:\\Z");
+    EXPECT_EQ(Ask(u"C:\\Z\\B"), 0u);
+    EXPECT_EQ(Ask(u"C:\\Z"), 0u);
+    EXPECT_EQ(Ask(u"C:"), 7u);
+    EXPECT_EQ(Node(u"C:\\Z\\B"), nullptr);
+    EXPECT_EQ(cache.IndexNodeCount(), cache.CachedFolderCount()) << "no place kept for nothing";
 }
 
 }  // namespace

@@ -27,10 +27,18 @@ protected:
     }
 
     uint64_t Ask(const Path& path) { return cache.GetFolderSize(path); }
-    FolderNode* Node(const Path& key) {
-        FolderNode* found = nullptr;
-        cache.VisitLocked([&](const FolderNode& node) {
-            if (node.Key() == key) found = const_cast<FolderNode*>(&node);
+    const FolderNode* Node(const Path& key) { return View(key).node; }
+    // The cached folder right above the one at `key`, if that one is cached too.
+    const FolderNode* ParentOf(const Path& key) { return View(key).parent; }
+
+    struct Found {
+        const FolderNode* node = nullptr;
+        const FolderNode* parent = nullptr;
+    };
+    Found View(const Path& key) {
+        Found found;
+        cache.VisitLocked([&](const CachedFolderView& folder) {
+            if (folder.key == key) found = {&folder.node, folder.parent};
         });
         return found;
     }
@@ -79,11 +87,11 @@ TEST_F(FolderCacheTest, NamesThatDifferOnlyInCaseBeyondAsciiAreOneFolder) {
 
 TEST_F(FolderCacheTest, DirectlyRequestedFolderIsRelinkedAndReusedByItsParent) {
     EXPECT_EQ(Ask(u"C:\\Data\\Sub"), 32000u);
-    EXPECT_EQ(Node(u"c:\\data\\sub")->parent, nullptr);
+    EXPECT_EQ(ParentOf(u"c:\\data\\sub"), nullptr);
     fs.ResetCounts();
     EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
     EXPECT_EQ(fs.Listings(u"c:\\data\\sub"), 0);
-    EXPECT_EQ(Node(u"c:\\data\\sub")->parent, Node(u"c:\\data"));
+    EXPECT_EQ(ParentOf(u"c:\\data\\sub"), Node(u"c:\\data"));
 }
 
 TEST_F(FolderCacheTest, AChangeRelistsOnlyThePathUpToTheAskedFolder) {
@@ -142,6 +150,7 @@ TEST_F(FolderCacheTest, MissingFoldersAndFilesAnswerZeroAndLeaveTheIndexUnchange
     EXPECT_EQ(Ask(huge), 0u);
     for (int i = 0; i < 100; ++i) EXPECT_EQ(Ask(u"C:\\random" + Path(1, u'a' + i % 26)), 0u);
     EXPECT_EQ(cache.CachedFolderCount(), 0u);
+    EXPECT_EQ(cache.IndexNodeCount(), 0u);
     EXPECT_EQ(cache.Counters().unlistableFolders.load(), 103u);
 }
 

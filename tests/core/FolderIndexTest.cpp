@@ -3,37 +3,68 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace trovelle {
 namespace {
 
-TEST(FolderIndex, NewNodesAreStaleAndLinkedToTheirParent) {
-    FolderIndex index;
-    FolderNode* root = index.FindOrCreate(u"c:", nullptr);
-    FolderNode* child = index.FindOrCreate(u"c:\\a", root);
-    ASSERT_NE(root, nullptr);
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(child->parent, root);
-    EXPECT_EQ(child->sizeInvalid, 1u);
-    EXPECT_EQ(child->childSizeInvalid, 1u);
-    EXPECT_EQ(index.Find(u"c:\\a"), child);
-    EXPECT_EQ(index.Find(u"c:\\A"), nullptr) << "keys compare exactly; folding is the caller's";
-    EXPECT_EQ(index.Find(u"c:\\a\\"), nullptr);
+// Every cached folder as a walk over the index sees it: key and the key of its cached parent.
+std::vector<std::pair<Path, Path>> Walk(const FolderIndex& index) {
+    std::vector<std::pair<Path, Path>> seen;
+    index.ForEach([&](const CachedFolderView& folder) {
+        seen.emplace_back(Path(folder.key),
+                          folder.parent != nullptr ? index.KeyOf(*folder.parent) : Path());
+    });
+    return seen;
 }
 
-TEST(FolderIndex, ExistingNodeIsRelinkedOnlyWhenAParentIsGiven) {
+void MakeValid(FolderNode* node) { node->sizeInvalid = node->childSizeInvalid = 0; }
+
+TEST(FolderIndex, AFolderIsFoundByEverySpellingOfItsPathAndKeepsOnlyItsName) {
     FolderIndex index;
-    FolderNode* direct = index.FindOrCreate(u"c:\\a", nullptr);
-    FolderNode* root = index.FindOrCreate(u"c:", nullptr);
-    EXPECT_EQ(index.FindOrCreate(u"c:\\a", root), direct);
-    EXPECT_EQ(direct->parent, root);
-    EXPECT_EQ(index.FindOrCreate(u"c:\\a", nullptr)->parent, root);
-    EXPECT_EQ(root->firstChild, direct);
+    FolderNode* sub = index.FindOrCreate(u"c:\\Data\\Süb");
+    ASSERT_NE(sub, nullptr);
+    EXPECT_FALSE(sub->IsValid());
+    EXPECT_EQ(sub->Name(), u"Süb");
+    EXPECT_EQ(index.Find(u"C:\\DATA\\SÜB"), sub);
+    EXPECT_EQ(index.Find(u"c:\\data"), nullptr) << "the folders above only keep its place";
+    EXPECT_EQ(index.Find(u"c:\\data\\sü"), nullptr);
+    EXPECT_EQ(index.Find(u"c:\\data\\süb\\"), nullptr);
+    EXPECT_EQ(index.Count(), 1u);
+    EXPECT_EQ(index.NodeCount(), 3u);
+    // Keys are folded: ASCII to lower case, everything else to upper case.
+    EXPECT_EQ(index.KeyOf(*sub), u"c:\\data\\sÜb");
+    EXPECT_EQ(Walk(index), (std::vector<std::pair<Path, Path>>{{u"c:\\data\\sÜb", u""}}));
 }
 
-TEST(FolderIndex, StoreIsRefusedForRemovedKeysAndInvalidatedNodes) {
+TEST(FolderIndex, NamesDifferingOnlyInCaseAreOneFolderAndAListingRespellsIt) {
     FolderIndex index;
-    FolderNode* node = index.FindOrCreate(u"c:\\a", nullptr);
+    FolderNode* root = index.FindOrCreate(u"c:");
+    FolderNode* upper = index.FindOrCreateChild(*root, u"ÄRGER");
+    EXPECT_EQ(index.FindOrCreateChild(*root, u"ärger"), upper);
+    EXPECT_EQ(index.FindOrCreate(u"C:\\Ärger"), upper);
+    index.Respell(*upper, u"Ärger");
+    EXPECT_EQ(upper->Name(), u"Ärger");
+    FolderNode* other = index.FindOrCreateChild(*root, u"ärger2");
+    EXPECT_NE(other, upper);
+    FolderNode* deeper = index.FindOrCreateChild(*upper, u"ärger");
+    EXPECT_NE(deeper, upper) << "one name under two parents is two folders";
+    EXPECT_EQ(index.Count(), 4u);
+}
+
+TEST(FolderIndex, AFolderCachedOnItsOwnIsJoinedByItsParentLater) {
+    FolderIndex index;
+    FolderNode* b = index.FindOrCreate(u"c:\\a\\b");
+    FolderNode* a = index.FindOrCreate(u"c:\\a");
+    EXPECT_EQ(index.FindOrCreateChild(*a, u"b"), b);
+    EXPECT_EQ(Walk(index), (std::vector<std::pair<Path, Path>>{{u"c:\\a", u""},
+                                                              {u"c:\\a\\b", u"c:\\a"}}));
+    EXPECT_EQ(index.NodeCount(), 3u);
+}
+
+TEST(FolderIndex, StoreIsRefusedForRemovedInvalidatedAndReCreatedFolders) {
+    FolderIndex index;
+    FolderNode* node = index.FindOrCreate(u"c:\\a");
     FolderRecord record = FolderRecord::CopyOf(*node);
     record.size = 10;
     record.childSize = 5;
@@ -46,22 +77,26 @@ TEST(FolderIndex, StoreIsRefusedForRemovedKeysAndInvalidatedNodes) {
     record = FolderRecord::CopyOf(*node);
     record.size = 10;
     record.sizeInvalid = record.childSizeInvalid = 0;
-    EXPECT_TRUE(index.Store(u"c:\\a", record));
+    EXPECT_TRUE(index.Store(u"C:\\A", record));
     EXPECT_TRUE(node->IsValid());
     EXPECT_EQ(node->Total(), 10u);
 
     index.RemoveFolder(*node);
     EXPECT_FALSE(index.Store(u"c:\\a", record));
-    EXPECT_EQ(index.Count(), 0u);
+    EXPECT_EQ(index.NodeCount(), 0u);
+    // The same name again is a new folder, whatever memory it reuses.
+    ASSERT_NE(index.FindOrCreate(u"c:\\a"), nullptr);
+    EXPECT_FALSE(index.Store(u"c:\\a", record));
 }
 
 TEST(FolderIndex, InvalidationMarksTheFolderAndOnlyChildFlagsAbove) {
     FolderIndex index;
-    FolderNode* root = index.FindOrCreate(u"c:", nullptr);
-    FolderNode* a = index.FindOrCreate(u"c:\\a", root);
-    FolderNode* b = index.FindOrCreate(u"c:\\a\\b", a);
-    FolderNode* sibling = index.FindOrCreate(u"c:\\s", root);
-    for (FolderNode* node : {root, a, b, sibling}) node->sizeInvalid = node->childSizeInvalid = 0;
+    FolderNode* root = index.FindOrCreate(u"c:");
+    FolderNode* a = index.FindOrCreateChild(*root, u"a");
+    FolderNode* b = index.FindOrCreateChild(*a, u"b");
+    FolderNode* sibling = index.FindOrCreateChild(*root, u"s");
+    FolderNode* own = index.FindOrCreate(u"c:\\s\\x\\own");  // below a folder never listed
+    for (FolderNode* node : {root, a, b, sibling, own}) MakeValid(node);
 
     index.InvalidateFolder(u"c:\\a\\b");
     EXPECT_EQ(b->sizeInvalid, 1u);
@@ -73,47 +108,122 @@ TEST(FolderIndex, InvalidationMarksTheFolderAndOnlyChildFlagsAbove) {
     EXPECT_TRUE(sibling->IsValid());
 
     index.InvalidateFolder(u"c:\\never");  // unmeasured: nothing at all changes
+    index.InvalidateFolder(u"c:\\s\\x");   // only a place: nothing is cached there
     EXPECT_TRUE(sibling->IsValid());
+    EXPECT_TRUE(own->IsValid());
+
+    MakeValid(root);
+    const auto hit = index.InvalidateDeepestAt(u"c:\\s\\x\\own\\gone\\deeper");
+    ASSERT_TRUE(hit.has_value());
+    EXPECT_EQ(*hit, u"c:\\s\\x\\own");
+    EXPECT_FALSE(own->IsValid());
+    EXPECT_EQ(sibling->childSizeInvalid, 1u) << "reached through the place between them";
+    EXPECT_EQ(root->childSizeInvalid, 1u);
+    EXPECT_FALSE(index.InvalidateDeepestAt(u"d:\\x").has_value());
 }
 
-TEST(FolderIndex, RemovingAFolderRemovesEveryCachedFolderBelowIt) {
+TEST(FolderIndex, RemovalTakesTheSubtreeAndThePlacesKeptOnlyForIt) {
     FolderIndex index;
-    FolderNode* root = index.FindOrCreate(u"c:", nullptr);
-    FolderNode* a = index.FindOrCreate(u"c:\\a", root);
+    FolderNode* root = index.FindOrCreate(u"c:");
+    FolderNode* a = index.FindOrCreateChild(*root, u"a");
     FolderNode* deep = a;
-    for (int level = 0; level < 50; ++level) {
-        deep = index.FindOrCreate(std::u16string(deep->Key()) + u"\\d", deep);
-    }
-    index.FindOrCreate(u"c:\\a\\x", a);
-    FolderNode* keep = index.FindOrCreate(u"c:\\ab", root);
-    ASSERT_EQ(index.Count(), 54u);
+    for (int level = 0; level < 50; ++level) deep = index.FindOrCreateChild(*deep, u"d");
+    index.FindOrCreateChild(*a, u"x");
+    FolderNode* keep = index.FindOrCreateChild(*root, u"ab");
+    index.FindOrCreate(u"c:\\p\\q\\r");
+    ASSERT_EQ(index.Count(), 55u);
 
     index.RemoveFolder(*a);
-    EXPECT_EQ(index.Count(), 2u);
+    EXPECT_EQ(index.Count(), 3u);
     EXPECT_EQ(index.Find(u"c:\\a"), nullptr);
     EXPECT_EQ(index.Find(u"c:\\a\\x"), nullptr);
     EXPECT_EQ(index.Find(u"c:\\ab"), keep);
-    EXPECT_EQ(root->firstChild, keep);
-    EXPECT_EQ(keep->nextSibling, nullptr);
+
+    EXPECT_TRUE(index.RemoveAt(u"c:\\P"));  // only a place, but what lies below goes with it
+    EXPECT_EQ(index.Find(u"c:\\p\\q\\r"), nullptr);
+    EXPECT_EQ(index.NodeCount(), 2u);
+    EXPECT_FALSE(index.RemoveAt(u"c:\\p"));
+
+    index.FindOrCreate(u"c:\\ab\\m\\n");
+    index.RemoveFolder(*index.Find(u"c:\\ab\\m\\n"));
+    EXPECT_EQ(index.NodeCount(), 2u) << "a place kept for nothing goes";
+}
+
+TEST(FolderIndex, AForgottenFolderKeepsOnlyThePlaceOfWhatIsCachedBelowIt) {
+    FolderIndex index;
+    index.FindOrCreate(u"c:\\a\\b");
+    FolderNode* a = index.FindOrCreate(u"c:\\a");
+    index.Forget(*a);
+    EXPECT_EQ(index.Find(u"c:\\a"), nullptr);
+    EXPECT_NE(index.Find(u"c:\\a\\b"), nullptr);
+    EXPECT_EQ(index.Count(), 1u);
+
+    index.Forget(*index.Find(u"c:\\a\\b"));
+    EXPECT_EQ(index.Count(), 0u);
+    EXPECT_EQ(index.NodeCount(), 0u);
+}
+
+TEST(FolderIndex, DriveWideInvalidationAndRemovalLeaveOtherDrivesAlone) {
+    FolderIndex index;
+    FolderNode* c = index.FindOrCreate(u"c:");
+    FolderNode* cSub = index.FindOrCreateChild(*c, u"sub");
+    FolderNode* cOwn = index.FindOrCreate(u"c:\\x\\own");
+    FolderNode* d = index.FindOrCreate(u"d:\\data");
+    for (FolderNode* node : {c, cSub, cOwn, d}) MakeValid(node);
+
+    index.InvalidateAllUnder(u"c:");
+    EXPECT_FALSE(c->IsValid());
+    EXPECT_FALSE(cSub->IsValid());
+    EXPECT_FALSE(cOwn->IsValid());
+    EXPECT_TRUE(d->IsValid());
+
+    index.RemoveAllUnder(u"c:");
+    EXPECT_EQ(index.Count(), 1u);
+    EXPECT_EQ(index.Find(u"d:\\data"), d);
 }
 
 TEST(FolderIndex, GrowsAndClearsWithoutLosingEntries) {
     FolderIndex index;
-    FolderNode* root = index.FindOrCreate(u"c:", nullptr);
-    for (int i = 0; i < 5000; ++i) {
-        index.FindOrCreate(u"c:\\f" + std::u16string(1, static_cast<char16_t>(0x100 + i)), root);
-    }
+    FolderNode* root = index.FindOrCreate(u"c:");
+    auto name = [](int i) {
+        std::u16string text = u"f";
+        for (char c : std::to_string(i)) text.push_back(static_cast<char16_t>(c));
+        return text;
+    };
+    for (int i = 0; i < 5000; ++i) index.FindOrCreateChild(*root, name(i));
     EXPECT_EQ(index.Count(), 5001u);
     size_t visited = 0;
-    index.ForEach([&](const FolderNode&) { ++visited; });
+    index.ForEach([&](const CachedFolderView&) { ++visited; });
     EXPECT_EQ(visited, 5001u);
-    EXPECT_NE(index.Find(u"c:\\f" + std::u16string(1, static_cast<char16_t>(0x100 + 4321))),
-              nullptr);
+    EXPECT_NE(index.Find(u"c:\\" + name(4321)), nullptr);
 
     index.ClearIndex();
     EXPECT_EQ(index.Count(), 0u);
+    EXPECT_EQ(index.NodeCount(), 0u);
     EXPECT_EQ(index.Find(u"c:"), nullptr);
-    EXPECT_NE(index.FindOrCreate(u"c:", nullptr), nullptr);
+    EXPECT_NE(index.FindOrCreate(u"c:"), nullptr);
+}
+
+TEST(FolderIndex, ADeepFolderCostsItsNameNotItsPath) {
+    constexpr int kLevels = 2000;
+    FolderIndex index;
+    FolderNode* node = index.FindOrCreate(u"c:");
+    Path path = u"c:";
+    for (int level = 0; level < kLevels; ++level) {
+        node = index.FindOrCreateChild(*node, u"level");
+        path += u"\\level";
+    }
+    // Stored as full paths, these keys alone would take 2,000 x 6,000 units x 2 bytes (24 MB).
+    EXPECT_LT(index.BytesReserved(), 1u << 20);
+    EXPECT_EQ(index.Find(path), node);
+    EXPECT_EQ(index.KeyOf(*node), path);
+    size_t longestKey = 0;
+    index.ForEach([&](const CachedFolderView& folder) {
+        longestKey = std::max(longestKey, folder.key.size());
+    });
+    EXPECT_EQ(longestKey, path.size());
+    index.RemoveFolder(*index.Find(u"c:"));
+    EXPECT_EQ(index.NodeCount(), 0u);
 }
 
 }  // namespace

@@ -63,5 +63,35 @@ TEST_F(PosixListerTest, UnlistableFolderCountsZero) {
     EXPECT_TRUE(entries.empty());
 }
 
+TEST_F(PosixListerTest, AFolderReplacedBetweenScansIsListedAnew) {
+    Write(root / "a" / "b" / "f", 5);
+    FolderCache cache(lister, drives, lock);
+    EXPECT_EQ(cache.SumFolder(P(root / "a")), 5u);
+    // The folder the first scan went through now has another name; a new one took its own.
+    fs::rename(root / "a", root / "old");
+    fs::create_directories(root / "a" / "b");
+    Write(root / "a" / "b" / "f", 7);
+    EXPECT_EQ(cache.SumFolder(P(root / "a" / "b")), 7u);
+    EXPECT_EQ(cache.ScanFolder(P(root / "a" / "b")), 7u);
+}
+
+TEST_F(PosixListerTest, SubfoldersWhoseNamesDifferOnlyInCaseAreBothCounted) {
+    // A case-sensitive file system holds both; each counts once, whichever is listed first.
+    fs::create_directories(root / "a" / "Foo");
+    fs::create_directories(root / "a" / "foo" / "Deep");
+    Write(root / "a" / "Foo" / "f", 100);
+    Write(root / "a" / "foo" / "Deep" / "g", 20);
+    FolderCache cache(lister, drives, lock);  // native paths are scanned through the tree
+    EXPECT_EQ(cache.ScanFolder(P(root / "a")), 120u);
+    EXPECT_EQ(cache.ScanFolder(P(root)), 120u);
+
+    Write(root / "a" / "foo" / "Deep" / "g", 30);
+    cache.ApplyChange(kActionModified, P(root / "a" / "foo" / "Deep" / "g"));
+    Write(root / "a" / "Foo" / "f", 300);
+    cache.ApplyChange(kActionModified, P(root / "a" / "Foo" / "f"));
+    EXPECT_EQ(cache.ScanFolder(P(root)), 330u);
+    EXPECT_EQ(cache.ScanFolder(P(root / "a")), 330u);
+}
+
 }  // namespace
 }  // namespace trovelle

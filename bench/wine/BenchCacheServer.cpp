@@ -21,6 +21,7 @@ namespace {
 using namespace trovelle;
 using namespace trovelle::test;
 using bench::MedianMilliseconds;
+using bench::WalkWithFindFirstFile;
 using bench::WriteBytes;
 
 bool g_wrongAnswer = false;
@@ -30,29 +31,6 @@ void Check(bool ok, const char* what) {
         std::printf("   WRONG ANSWER: %s\n", what);
         g_wrongAnswer = true;
     }
-}
-
-// The baseline of a cold scan: what a plain program does to add up a tree.
-UINT64 WalkWithFindFirstFile(const std::wstring& root) {
-    UINT64 total = 0;
-    std::vector<std::wstring> pending{root};
-    while (!pending.empty()) {
-        const std::wstring folder = std::move(pending.back());
-        pending.pop_back();
-        WIN32_FIND_DATAW found;
-        UniqueFindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
-        if (!find) continue;
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) {
-                    pending.push_back(folder + L"\\" + found.cFileName);
-                }
-            } else {
-                total += (UINT64{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
-            }
-        } while (::FindNextFileW(find.Get(), &found));
-    }
-    return total;
 }
 
 // Folders the next request will list: those with either size marked stale in the dump.

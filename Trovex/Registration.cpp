@@ -1,71 +1,19 @@
 #include "Registration.h"
 
 #include "ModuleRegistration.h"
+#include "RegistrationTable.h"
 #include "SystemLocaleScope.h"
 
 namespace trovelle {
-namespace {
-
-#define TROVEX_CLSID L"{40D66076-62FE-4B57-8667-DB802925FBB6}"
-#define TROVEX_CLSID_KEY L"CLSID\\" TROVEX_CLSID
-constexpr wchar_t kAppId[] = L"{EBD5536F-8877-4883-A615-AB8264B6AAEF}";
-constexpr wchar_t kClassName[] = L"TrovexFolderSize Class";
-constexpr wchar_t kHandlerName[] = L"Trovelle Pro column ext";
-
-using E = RegistryEntry;
-
-// The AppID folder itself stays.
-const std::initializer_list<RegistryEntry> kAppIdEntries = {
-    {HKEY_CLASSES_ROOT, L"AppID\\%APPID%", nullptr, L"Trovex", E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, L"AppID\\Trovex.DLL", L"AppID", L"%APPID%", E::RemoveKey, false},
-};
-
-// The class's CLSID key goes whole; the shell's lists lose just this handler.
-const std::initializer_list<RegistryEntry> kClassEntries = {
-    {HKEY_CLASSES_ROOT, L"Trovex.TrovexFolderSize.1", nullptr, kClassName, E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, L"Trovex.TrovexFolderSize.1\\CLSID", nullptr, TROVEX_CLSID, E::RemoveKey,
-     false},
-    {HKEY_CLASSES_ROOT, L"Trovex.TrovexFolderSize", nullptr, kClassName, E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, L"Trovex.TrovexFolderSize\\CLSID", nullptr, TROVEX_CLSID, E::RemoveKey,
-     false},
-    {HKEY_CLASSES_ROOT, L"Trovex.TrovexFolderSize\\CurVer", nullptr, L"Trovex.TrovexFolderSize.1",
-     E::RemoveKey, false},
-
-    {HKEY_CLASSES_ROOT, TROVEX_CLSID_KEY, nullptr, kClassName, E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, TROVEX_CLSID_KEY, L"AppID", L"%APPID%", E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, TROVEX_CLSID_KEY L"\\ProgID", nullptr, L"Trovex.TrovexFolderSize.1",
-     E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, TROVEX_CLSID_KEY L"\\VersionIndependentProgID", nullptr,
-     L"Trovex.TrovexFolderSize", E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, TROVEX_CLSID_KEY L"\\Programmable", nullptr, nullptr, E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, TROVEX_CLSID_KEY L"\\InprocServer32", nullptr, L"%MODULE%", E::RemoveKey,
-     false},
-    {HKEY_CLASSES_ROOT, TROVEX_CLSID_KEY L"\\InprocServer32", L"ThreadingModel", L"Apartment",
-     E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, TROVEX_CLSID_KEY L"\\TypeLib", nullptr,
-     L"{89A82A48-715D-4EE3-B21D-81AAC31C7124}", E::RemoveKey, false},
-
-    {HKEY_CLASSES_ROOT, L"Folder\\Shellex\\ColumnHandlers\\" TROVEX_CLSID, nullptr, kHandlerName,
-     E::RemoveKey, false},
-    {HKEY_LOCAL_MACHINE,
-     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", TROVEX_CLSID,
-     kHandlerName, E::RemoveValueOnly, false},
-};
-
-Substitutions ModuleSubstitutions() {
-    return {{L"%MODULE%", ThisModulePath()}, {L"%APPID%", kAppId}};
-}
-
-}  // namespace
 
 HRESULT RegisterTrovex() {
     const SystemLocaleScope locale;
-    return RegisterModule({kAppIdEntries, kClassEntries, ModuleSubstitutions()});
+    return RegisterModule(TrovexRegistration(ThisModulePath()));
 }
 
 HRESULT UnregisterTrovex() {
     const SystemLocaleScope locale;
-    return UnregisterModule({kAppIdEntries, kClassEntries, ModuleSubstitutions()});
+    return UnregisterModule(TrovexRegistration(ThisModulePath()));
 }
 
 }  // namespace trovelle

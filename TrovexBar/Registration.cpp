@@ -1,69 +1,19 @@
 #include "Registration.h"
 
 #include "ModuleRegistration.h"
+#include "RegistrationTable.h"
 #include "SystemLocaleScope.h"
 
 namespace trovelle {
-namespace {
-
-#define BAR_CLSID L"{0ACCB754-0E02-4F76-832D-43E9F73F2722}"
-#define BAR_CLSID_KEY L"CLSID\\" BAR_CLSID
-constexpr wchar_t kAppId[] = L"{000B967E-D53E-4D74-963B-7AF714F2CCF6}";
-constexpr wchar_t kBarName[] = L"Trovelle Pro Bar";
-constexpr wchar_t kProgId[] = L"TrovexBar.TrovexExplorerBar.1";
-constexpr wchar_t kIndependentProgId[] = L"TrovexBar.TrovexExplorerBar";
-
-using E = RegistryEntry;
-
-// The AppID entries; HKCR\AppID itself stays.
-const std::initializer_list<RegistryEntry> kAppIdEntries = {
-    {HKEY_CLASSES_ROOT, L"AppID\\%APPID%", nullptr, L"TrovexBar", E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, L"AppID\\TrovexBar.DLL", L"AppID", L"%APPID%", E::RemoveKey, false},
-};
-
-// The class, its ProgIDs, and the value that puts the band in the browser's toolbar list. The
-// class key is rewritten whole; of the toolbar list only our value is ever removed.
-const std::initializer_list<RegistryEntry> kClassEntries = {
-    {HKEY_CLASSES_ROOT, kProgId, nullptr, kBarName, E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, L"TrovexBar.TrovexExplorerBar.1\\CLSID", nullptr, BAR_CLSID, E::RemoveKey,
-     false},
-    {HKEY_CLASSES_ROOT, kIndependentProgId, nullptr, kBarName, E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, L"TrovexBar.TrovexExplorerBar\\CLSID", nullptr, BAR_CLSID, E::RemoveKey,
-     false},
-    {HKEY_CLASSES_ROOT, L"TrovexBar.TrovexExplorerBar\\CurVer", nullptr, kProgId, E::RemoveKey,
-     false},
-
-    {HKEY_CLASSES_ROOT, BAR_CLSID_KEY, nullptr, kBarName, E::RemoveKey, true},
-    {HKEY_CLASSES_ROOT, BAR_CLSID_KEY, L"AppID", L"%APPID%", E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, BAR_CLSID_KEY L"\\ProgID", nullptr, kProgId, E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, BAR_CLSID_KEY L"\\VersionIndependentProgID", nullptr, kIndependentProgId,
-     E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, BAR_CLSID_KEY L"\\Programmable", nullptr, nullptr, E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, BAR_CLSID_KEY L"\\InprocServer32", nullptr, L"%MODULE%", E::RemoveKey,
-     false},
-    {HKEY_CLASSES_ROOT, BAR_CLSID_KEY L"\\InprocServer32", L"ThreadingModel", L"Apartment",
-     E::RemoveKey, false},
-    {HKEY_CLASSES_ROOT, BAR_CLSID_KEY L"\\TypeLib", nullptr,
-     L"{4E23BA72-FE28-4E57-B8A1-55DCDB45503C}", E::RemoveKey, false},
-
-    {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar", BAR_CLSID, kBarName,
-     E::RemoveValueOnly, false},
-};
-
-Substitutions ModuleSubstitutions() {
-    return {{L"%MODULE%", ThisModulePath()}, {L"%APPID%", kAppId}};
-}
-
-}  // namespace
 
 HRESULT RegisterTrovexBar() {
     const SystemLocaleScope locale;
-    return RegisterModule({kAppIdEntries, kClassEntries, ModuleSubstitutions()});
+    return RegisterModule(TrovexBarRegistration(ThisModulePath()));
 }
 
 HRESULT UnregisterTrovexBar() {
     const SystemLocaleScope locale;
-    return UnregisterModule({kAppIdEntries, kClassEntries, ModuleSubstitutions()});
+    return UnregisterModule(TrovexBarRegistration(ThisModulePath()));
 }
 
 }  // namespace trovelle

@@ -1,52 +1,14 @@
 #include "CacheRegistration.h"
 
+#include "CacheRegistrationTable.h"
 #include "ModuleRegistration.h"
 
 namespace trovelle {
-namespace {
 
-using E = RegistryEntry;
-const HKEY kClasses = HKEY_CLASSES_ROOT;
-#define TROVEX_CACHE_CLSID L"{D4999363-6EB5-4ABB-92C2-B930B324E2C0}"
-#define TROVEX_CACHE_APPID L"{96B77635-FBA8-464A-BD23-03B7E62F5C9F}"
-#define TROVEX_CACHE_LIBID L"{FCB84176-4EBD-4052-8387-0848C287DA79}"
+HRESULT RegisterCacheServer() { return RegisterModule(CacheServerRegistration(ThisModulePath())); }
 
-const std::initializer_list<RegistryEntry> kAppIdEntries = {
-    {kClasses, L"AppID\\" TROVEX_CACHE_APPID, nullptr, L"TrovexCache", E::RemoveKey, false},
-    {kClasses, L"AppID\\TrovexCache.EXE", L"AppID", TROVEX_CACHE_APPID, E::RemoveKey, false},
-};
-
-const std::initializer_list<RegistryEntry> kClassEntries = {
-    {kClasses, L"TrovexCache.TrovelleCache.1", nullptr, L"TrovelleCache Class", E::RemoveKey, false},
-    {kClasses, L"TrovexCache.TrovelleCache.1\\CLSID", nullptr, TROVEX_CACHE_CLSID, E::RemoveKey,
-     false},
-    {kClasses, L"TrovexCache.TrovelleCache", nullptr, L"TrovelleCache Class", E::RemoveKey, false},
-    {kClasses, L"TrovexCache.TrovelleCache\\CLSID", nullptr, TROVEX_CACHE_CLSID, E::RemoveKey,
-     false},
-    {kClasses, L"TrovexCache.TrovelleCache\\CurVer", nullptr, L"TrovexCache.TrovelleCache.1",
-     E::RemoveKey, false},
-    {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID, nullptr, L"TrovelleCache Class", E::RemoveKey, true},
-    {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID L"\\ProgID", nullptr, L"TrovexCache.TrovelleCache.1",
-     E::RemoveKey, false},
-    {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID L"\\VersionIndependentProgID", nullptr,
-     L"TrovexCache.TrovelleCache", E::RemoveKey, false},
-    {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID L"\\Programmable", nullptr, nullptr, E::RemoveKey,
-     false},
-    {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID L"\\LocalServer32", nullptr, L"%MODULE%",
-     E::RemoveKey, false},
-    {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID, L"AppID", TROVEX_CACHE_APPID, E::RemoveKey, false},
-    {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID L"\\TypeLib", nullptr, TROVEX_CACHE_LIBID,
-     E::RemoveKey, false},
-};
-
-ModuleRegistration CacheServerRegistration() {
-    return {kAppIdEntries, kClassEntries, {{L"%MODULE%", L"\"" + ThisModulePath() + L"\""}}};
+HRESULT UnregisterCacheServer() {
+    return UnregisterModule(CacheServerRegistration(ThisModulePath()));
 }
-
-}  // namespace
-
-HRESULT RegisterCacheServer() { return RegisterModule(CacheServerRegistration()); }
-
-HRESULT UnregisterCacheServer() { return UnregisterModule(CacheServerRegistration()); }
 
 }  // namespace trovelle

@@ -22,3 +22,30 @@ function(trovelle_idl target idl)
     VERBATIM)
   add_custom_target(${target} DEPENDS ${out}/${name}.h ${out}/${name}_i.c ${out}/${name}.tlb)
 endfunction()
+
+# The product version, from the one VERSION file, for the deliverables' version resources.
+file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION TROVELLE_VERSION LIMIT_COUNT 1)
+set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${CMAKE_SOURCE_DIR}/VERSION)
+string(REPLACE "." ";" TROVELLE_VERSION_PARTS ${TROVELLE_VERSION})
+list(GET TROVELLE_VERSION_PARTS 0 TROVELLE_VERSION_MAJOR)
+list(GET TROVELLE_VERSION_PARTS 1 TROVELLE_VERSION_MINOR)
+list(GET TROVELLE_VERSION_PARTS 2 TROVELLE_VERSION_PATCH)
+configure_file(${CMAKE_SOURCE_DIR}/common/version/TrovelleVersion.h.in
+               ${CMAKE_BINARY_DIR}/generated/TrovelleVersion.h @ONLY)
+# Every resource script that includes a deliverable's (tests compile some of them too).
+include_directories(${CMAKE_SOURCE_DIR}/common/version ${CMAKE_BINARY_DIR}/generated)
+
+# A shipped binary: its version resource, and stripped of symbols after linking, which go to a
+# separate X.debug file beside it (linked by name, so debuggers find them).
+find_program(MINGW_OBJCOPY x86_64-w64-mingw32-objcopy REQUIRED)
+function(trovelle_deliverable target rc)
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS
+               ${CMAKE_SOURCE_DIR}/common/version/VersionInfo.rc
+               ${CMAKE_BINARY_DIR}/generated/TrovelleVersion.h)
+  set(file $<TARGET_FILE:${target}>)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${MINGW_OBJCOPY} --only-keep-debug ${file} ${file}.debug
+    COMMAND ${MINGW_OBJCOPY} --strip-all --add-gnu-debuglink=${file}.debug ${file}
+    VERBATIM)
+endfunction()

@@ -4,17 +4,9 @@
 
 #include <windows.h>
 
-#include <initializer_list>
-
 #include "Registrar.h"
 
 namespace trovelle {
-
-struct ModuleRegistration {
-    std::initializer_list<RegistryEntry> appIdEntries;
-    std::initializer_list<RegistryEntry> classEntries;
-    Substitutions substitutions;
-};
 
 // AppID entries, class entries, then the type library; stops at the first failure.
 HRESULT RegisterModule(const ModuleRegistration& registration);

@@ -4,16 +4,13 @@
 
 namespace trovelle {
 
-std::wstring Substitute(const wchar_t* text, const Substitutions& substitutions) {
-    std::wstring result = text != nullptr ? text : L"";
-    for (const auto& [placeholder, replacement] : substitutions) {
-        for (size_t at = result.find(placeholder); at != std::wstring::npos;
-             at = result.find(placeholder, at + replacement.size())) {
-            result.replace(at, placeholder.size(), replacement);
-        }
-    }
-    return result;
+namespace {
+
+HKEY RootKey(RegistryRoot root) {
+    return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
 }
+
+}  // namespace
 
 HMODULE ThisModule() {
     HMODULE module = nullptr;
@@ -41,9 +38,10 @@ HRESULT RegisterEntries(std::initializer_list<RegistryEntry> entries,
                         const Substitutions& substitutions) {
     for (const RegistryEntry& entry : entries) {
         const std::wstring key = Substitute(entry.key, substitutions);
-        if (entry.replaceTree) ::RegDeleteTreeW(entry.root, key.c_str());
+        const HKEY root = RootKey(entry.root);
+        if (entry.replaceTree) ::RegDeleteTreeW(root, key.c_str());
         UniqueRegistryKey handle;
-        LSTATUS status = ::RegCreateKeyExW(entry.root, key.c_str(), 0, nullptr,
+        LSTATUS status = ::RegCreateKeyExW(root, key.c_str(), 0, nullptr,
                                            REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                            handle.Put(), nullptr);
         if (status == ERROR_SUCCESS && entry.value != nullptr) {
@@ -62,15 +60,16 @@ HRESULT UnregisterEntries(std::initializer_list<RegistryEntry> entries,
     HRESULT result = S_OK;
     for (auto entry = std::rbegin(entries); entry != std::rend(entries); ++entry) {
         const std::wstring key = Substitute(entry->key, substitutions);
+        const HKEY root = RootKey(entry->root);
         LSTATUS status = ERROR_SUCCESS;
         switch (entry->removal) {
             case RegistryEntry::RemoveKey:
-                status = ::RegDeleteTreeW(entry->root, key.c_str());
-                if (status == ERROR_SUCCESS) status = ::RegDeleteKeyW(entry->root, key.c_str());
+                status = ::RegDeleteTreeW(root, key.c_str());
+                if (status == ERROR_SUCCESS) status = ::RegDeleteKeyW(root, key.c_str());
                 break;
             case RegistryEntry::RemoveValueOnly: {
                 UniqueRegistryKey handle;
-                status = ::RegOpenKeyExW(entry->root, key.c_str(), 0, KEY_WRITE, handle.Put());
+                status = ::RegOpenKeyExW(root, key.c_str(), 0, KEY_WRITE, handle.Put());
                 if (status == ERROR_SUCCESS) status = ::RegDeleteValueW(handle.Get(), entry->valueName);
                 break;
             }

@@ -4,7 +4,7 @@ NATIVE     := $(BUILD)/native
 WINDOWS    := $(BUILD)/win
 JOBS       ?= 2
 
-.PHONY: run test bench fuzz deps build native windows prefix install clean
+.PHONY: run test bench fuzz deps build native windows prefix install msi clean
 
 run: build prefix install
 	scripts/run-demo.sh $(FOLDER)
@@ -32,6 +32,10 @@ windows:
 	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 	      -DCMAKE_BUILD_TYPE=Release >/dev/null
 	$(MAKE) --no-print-directory -C $(WINDOWS) -j$(JOBS)
+
+# The Windows Installer package, build/TrovellePro.msi.
+msi: build
+	installer/build-msi.sh
 
 prefix: deps
 	scripts/wine-prefix.sh

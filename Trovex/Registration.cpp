@@ -1,7 +1,7 @@
 #include "Registration.h"
 
 #include "ModuleRegistration.h"
-#include "RegistrationTable.h"
+#include "TrovexRegistrationTable.h"
 #include "SystemLocaleScope.h"
 
 namespace trovelle {

@@ -1,4 +1,4 @@
-#include "RegistrationTable.h"
+#include "TrovexBarRegistrationTable.h"
 
 namespace trovelle {
 namespace {

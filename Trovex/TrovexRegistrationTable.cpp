@@ -1,4 +1,4 @@
-#include "RegistrationTable.h"
+#include "TrovexRegistrationTable.h"
 
 namespace trovelle {
 namespace {

@@ -2,7 +2,8 @@
 TROVELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TROVELLE_BUILD=${TROVELLE_BUILD:-$TROVELLE_ROOT/build}
 WINE_ROOT=$TROVELLE_BUILD/wine
-export WINEPREFIX=$WINE_ROOT/prefix
+# TROVELLE_WINEPREFIX names another prefix (the installer tests use a fresh one of their own).
+export WINEPREFIX=${TROVELLE_WINEPREFIX:-$WINE_ROOT/prefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # An empty home keeps the prefix's shell folders from linking into the Linux home.

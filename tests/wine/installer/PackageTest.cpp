@@ -1,0 +1,247 @@
+// TrovellePro.msi in a fresh prefix, as a user meets it: a quiet install writes what the
+// deliverables' own registration writes and nothing else, the columns and the band work from the
+// installed copies, a newer package replaces an older one and keeps the user's settings, and
+// removal ends a running cache server and leaves the prefix as it was. The tests run in order;
+// each one starts from the state the one before it leaves.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "CacheSession.h"
+#include "ComApartment.h"
+#include "HostProcess.h"
+#include "LeftoverServer.h"
+#include "PackageSession.h"
+#include "RegistrySnapshot.h"
+#include "UniqueHandle.h"
+
+namespace trovelle::test {
+namespace {
+
+// The versions of the two packages the test run built (run-tests.sh).
+std::wstring Environment(const wchar_t* name) {
+    wchar_t value[64] = {};
+    ::GetEnvironmentVariableW(name, value, 64);
+    return value;
+}
+const std::wstring kCurrentVersion = Environment(L"TROVELLE_CURRENT_VERSION");
+const std::wstring kOlderVersion = Environment(L"TROVELLE_OLDER_VERSION");
+constexpr wchar_t kSettings[] = L"HKCU\\Software\\Karvane\\Trovelle Pro\\Settings|";
+constexpr wchar_t kKeptTitle[] = L"Kept";
+
+// Windows Installer's own records of the product come and go with the package, and the user's
+// settings are the user's: neither is part of what the deliverables register.
+const std::vector<std::wstring> kNotRegistration = {
+    L"HKLM\\Software\\Classes\\Installer\\",
+    L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\",
+    L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
+    kSettings,
+};
+
+std::wstring Lines(const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (const std::wstring& line : lines) text += L"\n  " + line;
+    return text.empty() ? L" (none)" : text;
+}
+
+std::wstring PackagePath(const std::wstring& version) {
+    return L"\"" + StagedFile(L"TrovellePro-" + version + L".msi") + L"\"";
+}
+
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Per-machine shortcuts go to the common Start menu; Wine's installer puts them in the user's.
+bool SettingsShortcutExists() {
+    for (const int folder : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+        wchar_t path[MAX_PATH] = {};
+        ::SHGetFolderPathW(nullptr, folder, nullptr, 0, path);
+        if (Exists(std::wstring(path) + L"\\Trovelle Pro Settings.lnk")) return true;
+    }
+    return false;
+}
+
+std::wstring UninstallValue(const std::wstring& productCode, const wchar_t* name) {
+    const std::wstring key =
+        L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + productCode;
+    wchar_t text[512] = {};
+    DWORD bytes = sizeof(text) - sizeof(wchar_t);
+    ::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &bytes);
+    return text;
+}
+
+// The user's column title as stored, or an empty text.
+std::wstring StoredTitle() {
+    wchar_t text[64] = {};
+    DWORD bytes = sizeof(text) - sizeof(wchar_t);
+    ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ColumnTitle", RRF_RT_REG_BINARY, nullptr,
+                   text, &bytes);
+    return text;
+}
+
+bool WaitUntil(bool (*condition)(), DWORD timeoutMs) {
+    for (DWORD waited = 0; !condition(); waited += 100) {
+        if (waited >= timeoutMs) return false;
+        ::Sleep(100);
+    }
+    return true;
+}
+
+class Package : public ::testing::Test {
+protected:
+    // What the deliverables' own registration writes into the untouched prefix, and the prefix
+    // after it was undone: the state every install below starts from.
+    static void SetUpTestSuite() {
+        ASSERT_FALSE(kCurrentVersion.empty() || kOlderVersion.empty()) << "run through run-tests.sh";
+        ASSERT_TRUE(InstalledProducts().empty()) << "the prefix must start without the product";
+        // The server the tests start measures on demand, not every fixed drive at once.
+        const INT64 off = 0;
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"CacheAll", REG_BINARY, &off,
+                                    sizeof(off)),
+                  ERROR_SUCCESS);
+        const RegistrySnapshot untouched = TakeRegistrySnapshot();
+        ASSERT_EQ(SelfRegisterLooseCopies(), S_OK);
+        selfRegistered_ = Added(untouched, TakeRegistrySnapshot());
+        ASSERT_EQ(SelfUnregisterLooseCopies(), S_OK);
+        beforeInstall_ = TakeRegistrySnapshot();
+    }
+
+    // What the package wrote since the prefix was clean, apart from the installer's records.
+    static std::vector<std::wstring> PackageEntries() {
+        return Without(Added(beforeInstall_, TakeRegistrySnapshot()), kNotRegistration);
+    }
+
+    static void ExpectSameAsSelfRegistration() {
+        const std::vector<std::wstring> installed = PackageEntries();
+        std::vector<std::wstring> missing, extra;
+        std::set_difference(selfRegistered_.begin(), selfRegistered_.end(), installed.begin(),
+                            installed.end(), std::back_inserter(missing));
+        std::set_difference(installed.begin(), installed.end(), selfRegistered_.begin(),
+                            selfRegistered_.end(), std::back_inserter(extra));
+        EXPECT_TRUE(missing.empty() && extra.empty())
+            << "self-registration wrote " << selfRegistered_.size() << " entries, the package "
+            << installed.size() << "\nmissing from the package:" << ::testing::PrintToString(Lines(missing))
+            << "\nonly in the package:" << ::testing::PrintToString(Lines(extra));
+        EXPECT_GT(installed.size(), 100u);
+    }
+
+    static void ExpectFilesInstalled() {
+        for (const wchar_t* file : {L"TrovexCache.exe", L"Trovex.dll", L"TrovexBar.dll",
+                                    L"TrovexProperties.exe", L"TrovellePro.chm"}) {
+            EXPECT_TRUE(Exists(InstallFolder() + L"\\" + file)) << ::testing::PrintToString(file);
+        }
+        EXPECT_TRUE(SettingsShortcutExists());
+    }
+
+    static inline std::vector<std::wstring> selfRegistered_;
+    static inline RegistrySnapshot beforeInstall_;
+};
+
+TEST_F(Package, AQuietInstallWritesExactlyWhatSelfRegistrationWrites) {
+    ASSERT_EQ(RunMsiexec(L"/i " + PackagePath(kCurrentVersion)), 0u);
+    ExpectSameAsSelfRegistration();
+    ExpectFilesInstalled();
+
+    const std::vector<InstalledProduct> products = InstalledProducts();
+    ASSERT_EQ(products.size(), 1u);
+    EXPECT_EQ(products[0].version, kCurrentVersion);
+    // The Add/Remove Programs entry.
+    EXPECT_EQ(UninstallValue(products[0].productCode, L"DisplayName"), L"Trovelle Pro");
+    EXPECT_EQ(UninstallValue(products[0].productCode, L"Publisher"), L"Karvane");
+    EXPECT_EQ(UninstallValue(products[0].productCode, L"DisplayVersion"), kCurrentVersion);
+    EXPECT_FALSE(UninstallValue(products[0].productCode, L"DisplayIcon").empty());
+}
+
+TEST_F(Package, TheInstalledColumnsAndBandWork) {
+    ASSERT_EQ(InstalledProducts().size(), 1u);
+    {
+        HostProcess host(StagedFile(L"DetailsHost.exe"), L"D:\\Sample");
+        ASSERT_NE(host.Window(), nullptr) << "the host window did not appear";
+        EXPECT_NE(host.WaitForChild(TOOLBARCLASSNAMEW, L"TrovellePro Toolbar"), nullptr)
+            << "the installed band is not docked in the host's rebar";
+        const HWND list = host.WaitForChild(WC_LISTVIEWW, nullptr);
+        ASSERT_NE(list, nullptr);
+        int row = -1;
+        for (int waited = 0; waited < 20000 && row < 0; waited += 100) {
+            const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+            for (int i = 0; i < rows && row < 0; ++i) {
+                if (host.Cell(list, i, 0) == L"Documents") row = i;
+            }
+            if (row < 0) ::Sleep(100);
+        }
+        ASSERT_GE(row, 0) << "D:\\Sample was not listed";
+        // Size, sort size and percent: the sum comes from the installed server through COM.
+        const std::wstring size = host.Cell(list, row, 1);
+        std::wstring sortSize = host.Cell(list, row, 2);
+        sortSize.erase(0, sortSize.find_first_not_of(L' '));
+        EXPECT_TRUE(size.size() > 3 && size.compare(size.size() - 3, 3, L" KB") == 0)
+            << ::testing::PrintToString(size);
+        EXPECT_EQ(sortSize, L"262288");
+        EXPECT_NE(host.Cell(list, row, 3).find(L'%'), std::wstring::npos)
+            << ::testing::PrintToString(host.Cell(list, row, 3));
+    }
+    StopCacheServer();
+}
+
+TEST_F(Package, ANewerPackageReplacesAnOlderOneAndKeepsTheSettings) {
+    ASSERT_EQ(RunMsiexec(L"/x " + PackagePath(kCurrentVersion)), 0u);
+    ASSERT_TRUE(InstalledProducts().empty());
+    ASSERT_EQ(RunMsiexec(L"/i " + PackagePath(kOlderVersion)), 0u);
+    ASSERT_EQ(InstalledProducts().size(), 1u);
+    EXPECT_EQ(InstalledProducts()[0].version, kOlderVersion);
+    UniqueRegistryKey settings;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                settings.Put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExW(settings.Get(), L"ColumnTitle", 0, REG_BINARY,
+                               reinterpret_cast<const BYTE*>(kKeptTitle), sizeof(kKeptTitle)),
+              ERROR_SUCCESS);
+    settings.Reset();
+
+    ASSERT_EQ(RunMsiexec(L"/i " + PackagePath(kCurrentVersion)), 0u);
+    const std::vector<InstalledProduct> products = InstalledProducts();
+    ASSERT_EQ(products.size(), 1u) << "the older installation was not replaced";
+    EXPECT_EQ(products[0].version, kCurrentVersion);
+    ExpectFilesInstalled();
+    EXPECT_EQ(StoredTitle(), kKeptTitle) << "the user's settings did not survive the upgrade";
+    ExpectSameAsSelfRegistration();
+}
+
+TEST_F(Package, RemovalEndsTheRunningServerAndLeavesNothingBehind) {
+    const std::vector<InstalledProduct> products = InstalledProducts();
+    ASSERT_EQ(products.size(), 1u);
+    {
+        const ComApartment apartment;
+        HRESULT connected = E_FAIL;
+        auto cache = ConnectToCache(&connected);
+        ASSERT_EQ(connected, S_OK) << "the installed server did not start";
+        UINT64 size = 0;
+        EXPECT_EQ(AskFolderSize(*cache.Get(), L"D:\\Sample", &size), S_OK);
+        ASSERT_TRUE(CacheServerRuns());
+
+        // A client still holds the server while the package goes.
+        EXPECT_EQ(RunMsiexec(L"/x " + products[0].productCode), 0u);
+        EXPECT_TRUE(WaitUntil([] { return !CacheServerRuns(); }, 15000))
+            << "the cache server still runs after removal";
+        cache.Detach();  // its server is gone; releasing the proxy would only wait for it
+    }
+    EXPECT_TRUE(InstalledProducts().empty());
+    EXPECT_FALSE(Exists(InstallFolder())) << "files are left in the installation folder";
+    EXPECT_FALSE(SettingsShortcutExists());
+
+    const RegistrySnapshot after = TakeRegistrySnapshot();
+    std::vector<std::wstring> left = Added(beforeInstall_, after);
+    std::vector<std::wstring> gone = Added(after, beforeInstall_);
+    left = Without(left, {kSettings});
+    EXPECT_TRUE(left.empty()) << "left behind:" << ::testing::PrintToString(Lines(left));
+    EXPECT_TRUE(gone.empty()) << "removed though not the package's:" << ::testing::PrintToString(Lines(gone));
+    EXPECT_EQ(StoredTitle(), kKeptTitle) << "removal took the user's settings";
+}
+
+}  // namespace
+}  // namespace trovelle::test

@@ -5,7 +5,8 @@ WINE_ROOT=$TROVELLE_BUILD/wine
 # TROVELLE_WINEPREFIX names another prefix (the installer tests use a fresh one of their own).
 export WINEPREFIX=${TROVELLE_WINEPREFIX:-$WINE_ROOT/prefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko prompts; no Linux menu entries for the shortcuts an installer makes.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 # An empty home keeps the prefix's shell folders from linking into the Linux home.
 export HOME=$WINE_ROOT/home
 DRIVES=$WINE_ROOT/drives

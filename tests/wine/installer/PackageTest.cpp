@@ -5,6 +5,7 @@
 // each one starts from the state the one before it leaves.
 #include <windows.h>
 #include <commctrl.h>
+#include <msi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -33,11 +34,15 @@ const std::wstring kOlderVersion = Environment(L"TROVELLE_OLDER_VERSION");
 constexpr wchar_t kSettings[] = L"HKCU\\Software\\Karvane\\Trovelle Pro\\Settings|";
 constexpr wchar_t kKeptTitle[] = L"Kept";
 
-// Windows Installer's own records of the product come and go with the package, and the user's
-// settings are the user's: neither is part of what the deliverables register.
-const std::vector<std::wstring> kNotRegistration = {
+// Windows Installer's own lists of products; their container keys stay once made.
+const std::vector<std::wstring> kInstallerLists = {
     L"HKLM\\Software\\Classes\\Installer\\",
     L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\",
+};
+// Besides those, the product's Add/Remove Programs entry comes and goes with the package, and the
+// user's settings are the user's: none of it is what the deliverables register.
+const std::vector<std::wstring> kNotRegistration = {
+    kInstallerLists[0], kInstallerLists[1],
     L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
     kSettings,
 };
@@ -84,6 +89,15 @@ std::wstring StoredTitle() {
     return text;
 }
 
+// Whether any of the snapshot lines is a value of `key` or lies below it (without regard to case).
+bool HoldsAny(const std::wstring& key, const std::vector<std::wstring>& lines) {
+    const int length = static_cast<int>(key.size());
+    return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+        return line.size() > key.size() && (line[key.size()] == L'\\' || line[key.size()] == L'|') &&
+               ::CompareStringOrdinal(line.c_str(), length, key.c_str(), length, TRUE) == CSTR_EQUAL;
+    });
+}
+
 bool WaitUntil(bool (*condition)(), DWORD timeoutMs) {
     for (DWORD waited = 0; !condition(); waited += 100) {
         if (waited >= timeoutMs) return false;
@@ -95,7 +109,8 @@ bool WaitUntil(bool (*condition)(), DWORD timeoutMs) {
 class Package : public ::testing::Test {
 protected:
     // What the deliverables' own registration writes into the untouched prefix, and the prefix
-    // after it was undone: the state every install below starts from.
+    // after it was undone (unregistering leaves the emptied parent keys): the state every install
+    // below starts from.
     static void SetUpTestSuite() {
         ASSERT_FALSE(kCurrentVersion.empty() || kOlderVersion.empty()) << "run through run-tests.sh";
         ASSERT_TRUE(InstalledProducts().empty()) << "the prefix must start without the product";
@@ -104,9 +119,9 @@ protected:
         ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"CacheAll", REG_BINARY, &off,
                                     sizeof(off)),
                   ERROR_SUCCESS);
-        const RegistrySnapshot untouched = TakeRegistrySnapshot();
+        untouched_ = TakeRegistrySnapshot();
         ASSERT_EQ(SelfRegisterLooseCopies(), S_OK);
-        selfRegistered_ = Added(untouched, TakeRegistrySnapshot());
+        selfRegistered_ = Added(untouched_, TakeRegistrySnapshot());
         ASSERT_EQ(SelfUnregisterLooseCopies(), S_OK);
         beforeInstall_ = TakeRegistrySnapshot();
     }
@@ -138,6 +153,7 @@ protected:
         EXPECT_TRUE(SettingsShortcutExists());
     }
 
+    static inline RegistrySnapshot untouched_;
     static inline std::vector<std::wstring> selfRegistered_;
     static inline RegistrySnapshot beforeInstall_;
 };
@@ -154,7 +170,13 @@ TEST_F(Package, AQuietInstallWritesExactlyWhatSelfRegistrationWrites) {
     EXPECT_EQ(UninstallValue(products[0].productCode, L"DisplayName"), L"Trovelle Pro");
     EXPECT_EQ(UninstallValue(products[0].productCode, L"Publisher"), L"Karvane");
     EXPECT_EQ(UninstallValue(products[0].productCode, L"DisplayVersion"), kCurrentVersion);
-    EXPECT_FALSE(UninstallValue(products[0].productCode, L"DisplayIcon").empty());
+    // Add/Remove Programs shows an installer product's icon from its published ProductIcon.
+    wchar_t icon[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    EXPECT_EQ(::MsiGetProductInfoW(products[0].productCode.c_str(), INSTALLPROPERTY_PRODUCTICON,
+                                   icon, &length),
+              static_cast<UINT>(ERROR_SUCCESS));
+    EXPECT_TRUE(Exists(icon)) << ::testing::PrintToString(std::wstring(icon));
 }
 
 TEST_F(Package, TheInstalledColumnsAndBandWork) {
@@ -234,10 +256,18 @@ TEST_F(Package, RemovalEndsTheRunningServerAndLeavesNothingBehind) {
     EXPECT_FALSE(Exists(InstallFolder())) << "files are left in the installation folder";
     EXPECT_FALSE(SettingsShortcutExists());
 
+    // Compared with the prefix before anything was registered: removal also takes the parent
+    // keys that only the product's entries filled.
     const RegistrySnapshot after = TakeRegistrySnapshot();
-    std::vector<std::wstring> left = Added(beforeInstall_, after);
-    std::vector<std::wstring> gone = Added(after, beforeInstall_);
-    left = Without(left, {kSettings});
+    const std::vector<std::wstring> left =
+        Without(Added(untouched_, after), {kInstallerLists[0], kInstallerLists[1], kSettings});
+    // Windows Installer also deletes a key that its removal left empty when the key was there,
+    // empty, before (a fresh prefix has two such parents): only those may be gone.
+    std::vector<std::wstring> gone;
+    for (const std::wstring& line : Added(after, untouched_)) {
+        const std::wstring key = line.substr(0, line.find(L'|'));
+        if (line.back() != L'|' || !HoldsAny(key, selfRegistered_)) gone.push_back(line);
+    }
     EXPECT_TRUE(left.empty()) << "left behind:" << ::testing::PrintToString(Lines(left));
     EXPECT_TRUE(gone.empty()) << "removed though not the package's:" << ::testing::PrintToString(Lines(gone));
     EXPECT_EQ(StoredTitle(), kKeptTitle) << "removal took the user's settings";

@@ -21,6 +21,7 @@ if [ -d "$WINEPREFIX" ]; then
 fi
 "$root/scripts/wine-prefix.sh" >/dev/null
 
+cd "$WINEPREFIX/drive_c"  # a working directory Wine can map
 stage="$WINEPREFIX/drive_c/Trovelle Installer Test"
 mkdir -p "$stage/files"
 "$root/installer/build-msi.sh" --out "$stage/TrovellePro-$current.msi" >/dev/null

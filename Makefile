@@ -6,7 +6,8 @@ JOBS       ?= 2
 
 .PHONY: run test bench fuzz deps build native windows prefix install msi clean
 
-run: build prefix install
+run: msi prefix
+	scripts/install-package.sh
 	scripts/run-demo.sh $(FOLDER)
 
 test: build prefix install

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs the built Windows deliverables into the project's Wine prefix, all in one folder as
-# on a real machine, and registers them there. The tools go into a Tools folder beside them.
+# on a real machine, and registers them there (what the tests use). The tools go into a Tools
+# folder beside them and the test programs into Tests. With --tools only those two are copied
+# (make run installs the deliverables through the package, scripts/install-package.sh).
 set -euo pipefail
+tools_only=0
+[ "${1:-}" = --tools ] && tools_only=1
 source "$(dirname "$0")/wine-env.sh"
 WIN_BUILD=$TROVELLE_BUILD/win
 folder="$WINEPREFIX/drive_c/Program Files/Trovelle Pro"
@@ -12,19 +16,19 @@ cd "$WINEPREFIX/drive_c"  # a working directory Wine can map
 # A running cache server would keep its old program file busy.
 wineserver -k >/dev/null 2>&1 || true
 
-if [ -f "$WIN_BUILD/TrovexCache/TrovexCache.exe" ]; then
+if [ $tools_only = 0 ] && [ -f "$WIN_BUILD/TrovexCache/TrovexCache.exe" ]; then
     cp "$WIN_BUILD/TrovexCache/TrovexCache.exe" "$folder/"
     wine "$install_dir\\TrovexCache.exe" /RegServer
 fi
 for dll in Trovex/Trovex.dll TrovexBar/TrovexBar.dll; do
-    if [ -f "$WIN_BUILD/$dll" ]; then
+    if [ $tools_only = 0 ] && [ -f "$WIN_BUILD/$dll" ]; then
         cp "$WIN_BUILD/$dll" "$folder/"
         wine regsvr32 /s "$install_dir\\$(basename "$dll")"
     fi
 done
 # The settings program and its help file, which it looks for beside itself.
 for file in TrovexProperties/TrovexProperties.exe TrovexProperties/TrovellePro.chm; do
-    if [ -f "$WIN_BUILD/$file" ]; then
+    if [ $tools_only = 0 ] && [ -f "$WIN_BUILD/$file" ]; then
         cp -f "$WIN_BUILD/$file" "$folder/"
     fi
 done

@@ -109,7 +109,8 @@ std::vector<PackageRow> TypeLibRows(const TypeLibInfo& library, const std::wstri
                             Literal(library.docString.empty() ? library.name : library.docString)));
     rows.push_back(ValueRow(native, versionKey + L"\\" + Hex(library.lcid) + L"\\" + platform, {},
                             filePath));
-    rows.push_back(ValueRow(native, versionKey + L"\\FLAGS", {}, std::to_wstring(library.libFlags | kLibFlagHasDiskImage)));
+    rows.push_back(ValueRow(native, versionKey + L"\\FLAGS", {},
+                            std::to_wstring(library.libFlags | kLibFlagHasDiskImage)));
     rows.push_back(ValueRow(native, versionKey + L"\\HELPDIR", {}, helpFolder));
     rows.push_back(RemovalRow(native, libraryKey));
     for (const TypeInfoEntry& type : library.types) {

@@ -22,7 +22,9 @@ public:
         return bytes_[at] | bytes_[at + 1] << 8 | bytes_[at + 2] << 16 |
                static_cast<uint32_t>(bytes_[at + 3]) << 24;
     }
-    uint16_t U16(size_t at) { return static_cast<uint16_t>(Has(at, 2) ? bytes_[at] | bytes_[at + 1] << 8 : 0); }
+    uint16_t U16(size_t at) {
+        return static_cast<uint16_t>(Has(at, 2) ? bytes_[at] | bytes_[at + 1] << 8 : 0);
+    }
     std::wstring Latin1(size_t at, size_t length) {
         if (!Has(at, length)) return {};
         return std::wstring(bytes_.begin() + at, bytes_.begin() + at + length);
@@ -85,9 +87,8 @@ public:
             segments_.offset[i] = reader_.U32(directory + 16 * i);
             segments_.length[i] = reader_.U32(directory + 16 * i + 4);
             // An unused segment has no offset and no length.
-            if (segments_.length[i] != 0 && !reader_.Has(segments_.offset[i], segments_.length[i])) {
-                break;
-            }
+            const bool used = segments_.length[i] != 0;
+            if (used && !reader_.Has(segments_.offset[i], segments_.length[i])) break;
         }
         if (reader_.Failed()) {
             error = "segment directory out of the file";
@@ -138,7 +139,9 @@ private:
         const auto at = InSegment(segments_, Names, offset, 12);
         if (!at) return Fail("name out of its segment"), std::wstring();
         const size_t length = reader_.U32(*at + 8) & 0xFF;
-        if (!InSegment(segments_, Names, offset + 12, length)) return Fail("name cut short"), std::wstring();
+        if (!InSegment(segments_, Names, offset + 12, length)) {
+            return Fail("name cut short"), std::wstring();
+        }
         return reader_.Latin1(*at + 12, length);
     }
 
@@ -148,7 +151,9 @@ private:
         const auto at = InSegment(segments_, Strings, offset, 2);
         if (!at) return Fail("string out of its segment"), std::wstring();
         const size_t length = reader_.U16(*at);
-        if (!InSegment(segments_, Strings, offset + 2, length)) return Fail("string cut short"), std::wstring();
+        if (!InSegment(segments_, Strings, offset + 2, length)) {
+            return Fail("string cut short"), std::wstring();
+        }
         return reader_.Latin1(*at + 2, length);
     }
 

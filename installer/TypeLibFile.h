@@ -13,7 +13,7 @@ namespace trovelle::installer {
 
 // Kinds and flags as the file stores them (the values of TYPEKIND and TYPEFLAGS).
 enum class TypeKind : uint32_t {
-    Enum = 0, Record = 1, Module = 2, Interface = 3, Dispatch = 4, CoClass = 5, Alias = 6, Union = 7,
+    Enum = 0, Record, Module, Interface, Dispatch, CoClass, Alias, Union,
 };
 constexpr uint32_t kTypeFlagDual = 0x40;
 constexpr uint32_t kTypeFlagOleAutomation = 0x100;

@@ -66,7 +66,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (name == "--files") {
             options.files = Wide(value);
         } else if (name == "--typelib" && value.find('=') != std::string::npos) {
-            options.typeLibs[Wide(value.substr(0, value.find('=')))] = value.substr(value.find('=') + 1);
+            const size_t equals = value.find('=');
+            options.typeLibs[Wide(value.substr(0, equals))] = value.substr(equals + 1);
         } else {
             return false;
         }

@@ -52,7 +52,9 @@ void AskToQuit(DWORD processId) {
     entry.dwSize = sizeof(entry);
     for (BOOL more = ::Thread32First(snapshot.Get(), &entry); more;
          more = ::Thread32Next(snapshot.Get(), &entry)) {
-        if (entry.th32OwnerProcessID == processId) ::PostThreadMessageW(entry.th32ThreadID, WM_QUIT, 0, 0);
+        if (entry.th32OwnerProcessID == processId) {
+            ::PostThreadMessageW(entry.th32ThreadID, WM_QUIT, 0, 0);
+        }
     }
 }
 
@@ -74,7 +76,8 @@ EndResult EndRunningPrograms(const std::wstring& folder, const std::wstring& fil
     const ULONGLONG deadline = ::GetTickCount64() + askMs;
     for (Instance& instance : instances) {
         const ULONGLONG now = ::GetTickCount64();
-        if (Ended(instance.process.Get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0)) {
+        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        if (Ended(instance.process.Get(), left)) {
             ++result.asked;
             continue;
         }

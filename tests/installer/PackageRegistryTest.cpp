@@ -60,7 +60,8 @@ TEST(PackageRegistry, TableTextsStayLiteralAndOnlyPlaceholdersBecomeExpressions)
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->value, L"##1 [\\[]y[\\]] [#File.exe]");
     EXPECT_EQ(KeysOfKind(rows, PackageRow::Key), std::vector<std::wstring>{L"Odd\\Kept"});
-    EXPECT_EQ(KeysOfKind(rows, PackageRow::RemoveWhole), std::vector<std::wstring>{L"Odd\\[\\[]x[\\]]"});
+    EXPECT_EQ(KeysOfKind(rows, PackageRow::RemoveWhole),
+              std::vector<std::wstring>{L"Odd\\[\\[]x[\\]]"});
 }
 
 TypeLibInfo Library() {
@@ -101,7 +102,7 @@ TEST(PackageRegistry, ATypeLibraryIsEnteredAsRegisteringItWould) {
     removed.insert(removed.end(), interfaces.begin(), interfaces.end());
     EXPECT_EQ(KeysOfKind(rows, PackageRow::RemoveWhole), removed);
     EXPECT_EQ(KeysOfKind(rows, PackageRow::RemoveWhole, RegistryView::Wow32), interfaces);
-    // A dispatch-only interface is marshalled by IDispatch's proxy, the others by the universal one.
+    // A dispatch-only interface goes through IDispatch's proxy, the others the universal one.
     EXPECT_EQ(FindValue(rows, interfaces[0] + L"\\ProxyStubClsid32")->value,
               L"{00020424-0000-0000-C000-000000000046}");
     EXPECT_EQ(FindValue(rows, interfaces[1] + L"\\ProxyStubClsid32")->value,

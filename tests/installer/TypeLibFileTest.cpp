@@ -60,7 +60,8 @@ TEST_F(TypeLibFile, ReadsTheOtherDeliverablesLibraries) {
     ASSERT_TRUE(columns) << error;
     EXPECT_EQ(columns->libId, L"{89A82A48-715D-4EE3-B21D-81AAC31C7124}");
     ASSERT_NE(Find(*columns, L"ITrovexFolderSize"), nullptr);
-    EXPECT_EQ(Find(*columns, L"ITrovexFolderSize")->guid, L"{2701D5EE-3B7A-46EF-8058-E292233791F2}");
+    EXPECT_EQ(Find(*columns, L"ITrovexFolderSize")->guid,
+              L"{2701D5EE-3B7A-46EF-8058-E292233791F2}");
     const auto bar = ReadTypeLib(Load("TrovexBar/TrovexBar.tlb"), error);
     ASSERT_TRUE(bar) << error;
     EXPECT_EQ(bar->docString, L"TrovexBar 1.0 Type Library");

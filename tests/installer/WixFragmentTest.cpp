@@ -12,7 +12,8 @@ TEST(WixFragment, WritesEachFileWithItsRowsAndThe32BitViewApart) {
     DeliverableFile file{L"A&B.exe", L"files/A&B.exe", {
         {RegistryView::Native, hkcr, L"CLSID\\{X}\\LocalServer32", PackageRow::Value, L"",
          L"\"[#A&B.exe]\" <x>"},
-        {RegistryView::Native, hkcr, L"CLSID\\{X}\\Programmable", PackageRow::KeyRemovedWhole, L"", L""},
+        {RegistryView::Native, hkcr, L"CLSID\\{X}\\Programmable", PackageRow::KeyRemovedWhole, L"",
+         L""},
         {RegistryView::Native, RegistryRoot::LocalMachine, L"Kept", PackageRow::Key, L"", L""},
         {RegistryView::Wow32, hkcr, L"Interface\\{I}", PackageRow::RemoveWhole, L"", L""},
         {RegistryView::Wow32, hkcr, L"Interface\\{I}", PackageRow::Value, L"", L"\u00c4rger"},

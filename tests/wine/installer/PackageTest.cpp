@@ -93,8 +93,11 @@ std::wstring StoredTitle() {
 bool HoldsAny(const std::wstring& key, const std::vector<std::wstring>& lines) {
     const int length = static_cast<int>(key.size());
     return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
-        return line.size() > key.size() && (line[key.size()] == L'\\' || line[key.size()] == L'|') &&
-               ::CompareStringOrdinal(line.c_str(), length, key.c_str(), length, TRUE) == CSTR_EQUAL;
+        if (line.size() <= key.size() || (line[key.size()] != L'\\' && line[key.size()] != L'|')) {
+            return false;
+        }
+        return ::CompareStringOrdinal(line.c_str(), length, key.c_str(), length, TRUE) ==
+               CSTR_EQUAL;
     });
 }
 
@@ -112,7 +115,8 @@ protected:
     // after it was undone (unregistering leaves the emptied parent keys): the state every install
     // below starts from.
     static void SetUpTestSuite() {
-        ASSERT_FALSE(kCurrentVersion.empty() || kOlderVersion.empty()) << "run through run-tests.sh";
+        ASSERT_FALSE(kCurrentVersion.empty() || kOlderVersion.empty())
+            << "run this through run-tests.sh";
         ASSERT_TRUE(InstalledProducts().empty()) << "the prefix must start without the product";
         // The server the tests start measures on demand, not every fixed drive at once.
         const INT64 off = 0;
@@ -140,7 +144,8 @@ protected:
                             selfRegistered_.end(), std::back_inserter(extra));
         EXPECT_TRUE(missing.empty() && extra.empty())
             << "self-registration wrote " << selfRegistered_.size() << " entries, the package "
-            << installed.size() << "\nmissing from the package:" << ::testing::PrintToString(Lines(missing))
+            << installed.size()
+            << "\nmissing from the package:" << ::testing::PrintToString(Lines(missing))
             << "\nonly in the package:" << ::testing::PrintToString(Lines(extra));
         EXPECT_GT(installed.size(), 100u);
     }
@@ -269,7 +274,8 @@ TEST_F(Package, RemovalEndsTheRunningServerAndLeavesNothingBehind) {
         if (line.back() != L'|' || !HoldsAny(key, selfRegistered_)) gone.push_back(line);
     }
     EXPECT_TRUE(left.empty()) << "left behind:" << ::testing::PrintToString(Lines(left));
-    EXPECT_TRUE(gone.empty()) << "removed though not the package's:" << ::testing::PrintToString(Lines(gone));
+    EXPECT_TRUE(gone.empty())
+        << "removed though not the package's:" << ::testing::PrintToString(Lines(gone));
     EXPECT_EQ(StoredTitle(), kKeptTitle) << "removal took the user's settings";
 }
 

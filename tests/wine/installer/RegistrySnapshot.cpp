@@ -87,9 +87,10 @@ std::vector<std::wstring> Without(const std::vector<std::wstring>& lines,
     std::vector<std::wstring> kept;
     for (const std::wstring& line : lines) {
         const std::wstring upper = Upper(line);
-        const bool excluded = std::any_of(prefixes.begin(), prefixes.end(), [&](const auto& prefix) {
-            return upper.compare(0, prefix.size(), Upper(prefix)) == 0;
-        });
+        const bool excluded =
+            std::any_of(prefixes.begin(), prefixes.end(), [&](const std::wstring& prefix) {
+                return upper.compare(0, prefix.size(), Upper(prefix)) == 0;
+            });
         if (!excluded) kept.push_back(line);
     }
     return kept;

@@ -7,16 +7,12 @@
 #include "CriticalSection.h"
 #include "FolderCache.h"
 #include "Guids.h"
+#include "UniqueBstr.h"
 #include "WideText.h"
 #include "Win32FileSystem.h"
 
 namespace trovelle {
 namespace {
-
-struct BstrDeleter {
-    void operator()(BSTR text) const { ::SysFreeString(text); }
-};
-using UniqueBstr = std::unique_ptr<OLECHAR, BstrDeleter>;
 
 // The errors that say the server (or its object) is gone, not that the request was bad.
 bool ServerHasGone(HRESULT hr) {
@@ -37,7 +33,7 @@ bool ServerHasGone(HRESULT hr) {
 }
 
 HRESULT Ask(ITrovelleCache& cache, const std::wstring& folder, uint64_t& size) {
-    const UniqueBstr path(::SysAllocString(folder.c_str()));
+    const UniqueBstr path = MakeBstr(folder.c_str());
     unsigned __int64 answer = 0;
     const HRESULT hr = cache.GetFolderSize(path.get(), &answer);
     if (SUCCEEDED(hr)) size = answer;

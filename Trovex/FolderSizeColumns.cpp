@@ -5,20 +5,10 @@
 
 #include "ColumnCell.h"
 #include "ColumnTable.h"
-#include "ModuleLock.h"
+#include "SystemVersion.h"
 
 namespace trovelle {
 namespace {
-
-WindowsVersion ReadWindowsVersion() {
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!::GetVersionExW(&info)) return {};
-#pragma GCC diagnostic pop
-    return {info.dwMajorVersion, info.dwMinorVersion};
-}
 
 // The shell's path field may come without a terminator; it is read no further than its size.
 std::wstring BoundedPath(const wchar_t (&file)[MAX_PATH]) {
@@ -27,70 +17,15 @@ std::wstring BoundedPath(const wchar_t (&file)[MAX_PATH]) {
 
 }  // namespace
 
-TrovexFolderSize::TrovexFolderSize(IUnknown* outer)
-    : outer_(outer != nullptr ? outer : &inner_), version_(ReadWindowsVersion()) {
-    ModuleLock::Lock();
-}
+const QITAB TrovexFolderSize::kInterfaces[] = {
+    Answers<TrovexFolderSize, ITrovexFolderSize>(IID_ITrovexFolderSize),
+    Answers<TrovexFolderSize, ITrovexFolderSize>(IID_IDispatch),
+    Answers<TrovexFolderSize, IColumnProvider>(IID_IColumnProvider),
+    {},
+};
 
-TrovexFolderSize::~TrovexFolderSize() { ModuleLock::Unlock(); }
-
-HRESULT TrovexFolderSize::Create(IUnknown* outer, REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    *result = nullptr;
-    if (outer != nullptr && iid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
-    auto* object = new (std::nothrow) TrovexFolderSize(outer);
-    if (object == nullptr) return E_OUTOFMEMORY;
-    // The creation reference is handed over to the requested interface, or dropped on failure.
-    const HRESULT hr = object->inner_.QueryInterface(iid, result);
-    object->inner_.Release();
-    return hr;
-}
-
-HRESULT TrovexFolderSize::Inner::QueryInterface(REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown) {
-        *result = static_cast<IUnknown*>(this);
-    } else if (iid == IID_ITrovexFolderSize || iid == IID_IDispatch) {
-        *result = static_cast<ITrovexFolderSize*>(&owner_);
-    } else if (iid == IID_IColumnProvider) {
-        *result = static_cast<IColumnProvider*>(&owner_);
-    } else {
-        *result = nullptr;
-        return E_NOINTERFACE;
-    }
-    static_cast<IUnknown*>(*result)->AddRef();
-    return S_OK;
-}
-
-ULONG TrovexFolderSize::Inner::AddRef() { return ::InterlockedIncrement(&owner_.references_); }
-
-ULONG TrovexFolderSize::Inner::Release() {
-    const LONG count = ::InterlockedDecrement(&owner_.references_);
-    if (count == 0) delete &owner_;
-    return count;
-}
-
-HRESULT TrovexFolderSize::QueryInterface(REFIID iid, void** result) {
-    return outer_->QueryInterface(iid, result);
-}
-ULONG TrovexFolderSize::AddRef() { return outer_->AddRef(); }
-ULONG TrovexFolderSize::Release() { return outer_->Release(); }
-
-HRESULT TrovexFolderSize::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
-
-HRESULT TrovexFolderSize::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
-    return dispatch_.GetTypeInfo(index, locale, info);
-}
-
-HRESULT TrovexFolderSize::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return dispatch_.GetIDsOfNames(names, count, ids);
-}
-
-HRESULT TrovexFolderSize::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                 VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
-    return dispatch_.Invoke(static_cast<ITrovexFolderSize*>(this), id, flags, params, result,
-                            exception, argumentError);
-}
+TrovexFolderSize::TrovexFolderSize()
+    : version_(ReportedWindowsVersion().value_or(WindowsVersion{})) {}
 
 HRESULT TrovexFolderSize::Initialize(LPCSHCOLUMNINIT) { return S_OK; }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "FolderSize.h"
+#include "ParentFolder.h"
 #include "Settings.h"
 #include "UniqueHandle.h"
 
@@ -65,11 +66,6 @@ bool FileLength(const std::wstring& path, uint64_t& size, uint64_t& error) {
 
 }  // namespace
 
-std::wstring ParentPath(const std::wstring& path) {
-    const size_t cut = path.rfind(L'\\');
-    return cut == std::wstring::npos ? path : path.substr(0, cut);
-}
-
 ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantParent,
                            const ColumnSettings& settings, CellSources& sources) {
     ItemSizeResult result;
@@ -86,7 +82,8 @@ ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantPar
         result.size = error;
         return result;
     }
-    if (wantParent && !ParentTotal(ParentPath(path), settings, sources, result.parentSize, error)) {
+    const std::wstring parent(ParentFolder(path));
+    if (wantParent && !ParentTotal(parent, settings, sources, result.parentSize, error)) {
         result.size = error;
         return result;
     }

@@ -32,7 +32,5 @@ struct ItemSizeResult {
 ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantParent,
                            const ColumnSettings& settings, CellSources& sources);
 
-// The item's path cut at its last backslash; a path without one stays whole.
-std::wstring ParentPath(const std::wstring& path);
 
 }  // namespace trovelle

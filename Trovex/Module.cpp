@@ -8,18 +8,17 @@
 
 namespace {
 
-trovelle::ClassFactory<trovelle::TrovexFolderSize> g_factory;
+const trovelle::ClassEntry kClasses[] = {
+    {CLSID_TrovexFolderSize, &trovelle::TrovexFolderSize::CreateObject<>},
+};
 
 }  // namespace
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    *result = nullptr;
-    if (clsid != CLSID_TrovexFolderSize) return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(iid, result);
+    return trovelle::GetClassObjectFromTable(kClasses, clsid, iid, result);
 }
 
-STDAPI DllCanUnloadNow() { return trovelle::ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return trovelle::ModuleLock::CanUnloadNow(); }
 
 STDAPI DllRegisterServer() { return trovelle::RegisterTrovex(); }
 

@@ -5,9 +5,11 @@
 #include <cstdio>
 
 #include "CommonControls6.h"
+#include "ProductNames.h"
 #include "Registrar.h"
 #include "ResourceIds.h"
 #include "SettingsMenu.h"
+#include "WindowOwner.h"
 
 namespace trovelle {
 namespace {
@@ -57,7 +59,7 @@ void UnregisterBandWindowClass() {
 }
 
 CBandWindow::CBandWindow()
-    : configUpdateMessage_(::RegisterWindowMessageW(L"TrovellePro.ConfigUpdate")) {}
+    : configUpdateMessage_(::RegisterWindowMessageW(kConfigUpdateMessageName)) {}
 
 CBandWindow::~CBandWindow() {
     if (::IsWindow(toolbar_)) ::DestroyWindow(toolbar_);
@@ -89,15 +91,10 @@ bool CBandWindow::MoveTo(HWND parent) {
 
 LRESULT CALLBACK CBandWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
-    auto* self = reinterpret_cast<CBandWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<CBandWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
+    CBandWindow* self = ui::OwnerOfPlainWindow<CBandWindow>(window, message, lParam);
     if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) self->window_ = window;
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->window_ = nullptr;
         self->toolbar_ = nullptr;
         return ::DefWindowProcW(window, message, wParam, lParam);

@@ -5,7 +5,6 @@
 #include <cwchar>
 #include <new>
 
-#include "ModuleLock.h"
 
 namespace trovelle {
 namespace {
@@ -15,48 +14,17 @@ constexpr DWORD kModeFlags = DBIMF_VARIABLEHEIGHT | DBIMF_USECHEVRON;
 
 }  // namespace
 
-TrovexExplorerBar::TrovexExplorerBar() { ModuleLock::Lock(); }
-
-TrovexExplorerBar::~TrovexExplorerBar() { ModuleLock::Unlock(); }
-
-HRESULT TrovexExplorerBar::Create(IUnknown* outer, REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    *result = nullptr;
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    auto* band = new (std::nothrow) TrovexExplorerBar;
-    if (band == nullptr) return E_OUTOFMEMORY;
-    const HRESULT hr = band->QueryInterface(iid, result);
-    band->Release();
-    return hr;
-}
-
-// The lookup order is fixed; IUnknown is the first entry. IOleWindow and IPersistStream are
-// deliberately not offered: hosts reach GetWindow through IDeskBand.
-HRESULT TrovexExplorerBar::QueryInterface(REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    if (iid == IID_ITrovexExplorerBar || iid == IID_IDispatch || iid == IID_IUnknown) {
-        *result = static_cast<ITrovexExplorerBar*>(this);
-    } else if (iid == IID_IObjectWithSite) {
-        *result = static_cast<IObjectWithSite*>(this);
-    } else if (iid == IID_IDockingWindow || iid == IID_IDeskBand) {
-        *result = static_cast<IDeskBand*>(this);
-    } else if (iid == IID_IInputObject) {
-        *result = static_cast<IInputObject*>(this);
-    } else {
-        *result = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG TrovexExplorerBar::AddRef() { return ++references_; }
-
-ULONG TrovexExplorerBar::Release() {
-    const ULONG count = --references_;
-    if (count == 0) delete this;
-    return count;
-}
+// IUnknown gives the first entry. IOleWindow and IPersistStream are deliberately not offered:
+// hosts reach GetWindow through IDeskBand.
+const QITAB TrovexExplorerBar::kInterfaces[] = {
+    Answers<TrovexExplorerBar, ITrovexExplorerBar>(IID_ITrovexExplorerBar),
+    Answers<TrovexExplorerBar, ITrovexExplorerBar>(IID_IDispatch),
+    Answers<TrovexExplorerBar, IObjectWithSite>(IID_IObjectWithSite),
+    Answers<TrovexExplorerBar, IDeskBand>(IID_IDockingWindow),
+    Answers<TrovexExplorerBar, IDeskBand>(IID_IDeskBand),
+    Answers<TrovexExplorerBar, IInputObject>(IID_IInputObject),
+    {},
+};
 
 HRESULT TrovexExplorerBar::SetSite(IUnknown* site) {
     site_.Reset();
@@ -140,23 +108,6 @@ HRESULT TrovexExplorerBar::HasFocusIO() {
         if (child == focus || ::GetWindow(child, GW_CHILD) == focus) return S_OK;
     }
     return S_FALSE;
-}
-
-HRESULT TrovexExplorerBar::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
-
-HRESULT TrovexExplorerBar::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
-    return dispatch_.GetTypeInfo(index, locale, info);
-}
-
-HRESULT TrovexExplorerBar::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                         DISPID* ids) {
-    return dispatch_.GetIDsOfNames(names, count, ids);
-}
-
-HRESULT TrovexExplorerBar::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                  VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
-    return dispatch_.Invoke(static_cast<ITrovexExplorerBar*>(this), id, flags, params, result,
-                            exception, argumentError);
 }
 
 }  // namespace trovelle

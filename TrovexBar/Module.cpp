@@ -9,7 +9,9 @@
 
 namespace {
 
-trovelle::ClassFactory<trovelle::TrovexExplorerBar> g_factory;
+const trovelle::ClassEntry kClasses[] = {
+    {CLSID_TrovexExplorerBar, &trovelle::TrovexExplorerBar::CreateObject<>},
+};
 
 }  // namespace
 
@@ -21,13 +23,10 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void* reserved) {
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    *result = nullptr;
-    if (clsid != CLSID_TrovexExplorerBar) return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(iid, result);
+    return trovelle::GetClassObjectFromTable(kClasses, clsid, iid, result);
 }
 
-STDAPI DllCanUnloadNow() { return trovelle::ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return trovelle::ModuleLock::CanUnloadNow(); }
 
 STDAPI DllRegisterServer() { return trovelle::RegisterTrovexBar(); }
 

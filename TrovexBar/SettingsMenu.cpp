@@ -4,6 +4,7 @@
 
 #include "BandWindow.h"
 #include "BarCommands.h"
+#include "CacheServerConnection.h"
 #include "MenuChoices.h"
 #include "ResourceIds.h"
 #include "SettingsStore.h"

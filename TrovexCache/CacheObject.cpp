@@ -2,7 +2,6 @@
 
 #include "DebugDump.h"
 #include "FolderKey.h"
-#include "ModuleLock.h"
 #include "RequestPath.h"
 #include "StartupCaching.h"
 #include "WideText.h"
@@ -22,6 +21,12 @@ FolderCacheOptions OptionsFor(ChangeLogFile& changeLog) {
 
 }  // namespace
 
+const QITAB TrovelleCacheObject::kInterfaces[] = {
+    Answers<TrovelleCacheObject, ITrovelleCache>(IID_ITrovelleCache),
+    Answers<TrovelleCacheObject, ITrovelleCache>(IID_IDispatch),
+    {},
+};
+
 TrovelleCacheObject::TrovelleCacheObject(const CacheServerOptions& options)
     : changeLog_(options.changeLogPath), cache_(lister_, drives_, lock_, OptionsFor(changeLog_)) {}
 
@@ -34,59 +39,12 @@ TrovelleCacheObject::~TrovelleCacheObject() {
 
 HRESULT TrovelleCacheObject::InitializeCache() {
     startupScans_ = 0;
-    for (wchar_t letter = L'a'; letter <= L'z'; ++letter) {
+    for (const wchar_t letter : FixedDriveLetters()) {
         const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        if (::GetDriveTypeW(root) == DRIVE_FIXED) AddDirectory(root);
+        AddDirectory(root);
     }
     Watch(kStart);
     return S_OK;
-}
-
-STDMETHODIMP TrovelleCacheObject::QueryInterface(REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_ITrovelleCache) {
-        *result = static_cast<ITrovelleCache*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *result = nullptr;
-    return E_NOINTERFACE;
-}
-
-// The factory's own reference is the base of 1: the module stays locked exactly while anybody
-// else holds a reference. Calls arrive on several threads of the server's multithreaded
-// apartment, so the count is interlocked.
-STDMETHODIMP_(ULONG) TrovelleCacheObject::AddRef() {
-    const LONG count = ::InterlockedIncrement(&references_);
-    if (count == 2) ModuleLock::Lock();
-    return static_cast<ULONG>(count);
-}
-
-STDMETHODIMP_(ULONG) TrovelleCacheObject::Release() {
-    const LONG remaining = ::InterlockedDecrement(&references_);
-    if (remaining == 1) ModuleLock::Unlock();
-    if (remaining == 0) delete this;
-    return static_cast<ULONG>(remaining);
-}
-
-STDMETHODIMP TrovelleCacheObject::GetTypeInfoCount(UINT* count) {
-    return dispatch_.GetTypeInfoCount(count);
-}
-
-STDMETHODIMP TrovelleCacheObject::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
-    return dispatch_.GetTypeInfo(index, locale, info);
-}
-
-STDMETHODIMP TrovelleCacheObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                                DISPID* ids) {
-    return dispatch_.GetIDsOfNames(names, count, ids);
-}
-
-STDMETHODIMP TrovelleCacheObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                         VARIANT* result, EXCEPINFO* exception,
-                                         UINT* argumentError) {
-    return dispatch_.Invoke(static_cast<ITrovelleCache*>(this), id, flags, params, result,
-                            exception, argumentError);
 }
 
 STDMETHODIMP TrovelleCacheObject::CreateCache() { return StartCachingAllDrives(*this); }

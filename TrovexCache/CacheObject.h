@@ -9,11 +9,12 @@
 
 #include "BackgroundWork.h"
 #include "ChangeLog.h"
+#include "ComObject.h"
 #include "CriticalSection.h"
 #include "DirectoryWatcher.h"
+#include "DispatchFromTypeLib.h"
 #include "FolderCache.h"
 #include "TrovexCache.h"
-#include "TypeLibDispatch.h"
 #include "WatchedDrives.h"
 #include "Win32FileSystem.h"
 
@@ -24,24 +25,22 @@ struct CacheServerOptions {
     std::wstring changeLogPath;  // empty: no change log
 };
 
-class TrovelleCacheObject final : public ITrovelleCache, public DirectoryWatcher {
+// The class object holds the first reference (the server's own): the module stays locked exactly
+// while anybody else holds one. Calls arrive on several threads of the multithreaded apartment.
+class TrovelleCacheObject final
+    : public ComObject<TrovelleCacheObject,
+                       DispatchFromTypeLib<ITrovelleCache, IID_ITrovelleCache>>,
+      public DirectoryWatcher {
 public:
+    static constexpr ModuleLockUse kModuleLock = ModuleLockUse::BeyondTheFirst;
+    static const QITAB kInterfaces[];
+
     explicit TrovelleCacheObject(const CacheServerOptions& options);
     ~TrovelleCacheObject() override;
 
     // Adds every fixed drive root to the change monitor and starts it.
     HRESULT InitializeCache();
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** result) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-    // IDispatch
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argumentError) override;
     // ITrovelleCache
     STDMETHODIMP CreateCache() override;
     STDMETHODIMP GetFolderSize(BSTR folder, UINT64* size) override;
@@ -63,9 +62,7 @@ protected:
     void OnWatchLost(wchar_t letter, Loss why) override;
 
 private:
-    volatile LONG references_ = 0;
     volatile LONG serverReferenceReleased_ = 0;
-    TypeLibDispatch dispatch_{IID_ITrovelleCache};
     Win32DirectoryLister lister_;
     WatchedDrives drives_{*this};
     CriticalSection lock_;  // exists before the first change can arrive

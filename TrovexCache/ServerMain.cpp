@@ -15,7 +15,9 @@
 
 #include "CacheFactory.h"
 #include "CacheRegistration.h"
+#include "ClassObjectRegistration.h"
 #include "ModuleLock.h"
+#include "ProductNames.h"
 #include "SettingsStore.h"
 #include "TrovexCache.h"
 #include "UniqueHandle.h"
@@ -23,34 +25,58 @@
 namespace trovelle {
 namespace {
 
-constexpr wchar_t kInstanceMutexName[] =
-    L"TrovexCacheServer.{E46A7DAC-D759-4915-8F32-BD3C55B7B10F}";
 constexpr DWORD kShutdownTimeout = 5000;
 constexpr DWORD kShutdownPause = 1000;
 
 DWORD g_mainThread = 0;
-HANDLE g_shutdownEvent = nullptr;  // owned by the shutdown monitor, which closes it
+HANDLE volatile g_shutdownEvent = nullptr;  // owned by the running ShutdownMonitor
 volatile LONG g_activity = 0;
-CacheFactory g_factory;
+volatile LONG g_stopMonitor = 0;
 
 void OnModuleUnlocked() {
     ::InterlockedExchange(&g_activity, 1);
-    if (g_shutdownEvent != nullptr) ::SetEvent(g_shutdownEvent);
+    if (HANDLE event = g_shutdownEvent) ::SetEvent(event);
 }
 
-DWORD WINAPI ShutdownMonitor(void*) {
-    for (;;) {
-        ::WaitForSingleObject(g_shutdownEvent, INFINITE);
-        DWORD wait;
-        do {
-            ::InterlockedExchange(&g_activity, 0);
-            wait = ::WaitForSingleObject(g_shutdownEvent, kShutdownTimeout);
-        } while (wait == WAIT_OBJECT_0);
-        if (g_activity == 0 && ModuleLock::Count() == 0) break;
+// Ends the message loop once the module has stayed unlocked for the shutdown timeout. It owns
+// the event the module's unlocking sets, and its thread: both end with it, on every way out.
+class ShutdownMonitor {
+public:
+    bool Start() {
+        event_.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (!event_) return false;
+        g_shutdownEvent = event_.Get();
+        thread_.Reset(::CreateThread(nullptr, 0, &Watch, nullptr, 0, nullptr));
+        return static_cast<bool>(thread_);
     }
-    ::PostThreadMessageW(g_mainThread, WM_QUIT, 0, 0);
-    return 0;
-}
+    ~ShutdownMonitor() {
+        if (thread_) {
+            ::InterlockedExchange(&g_stopMonitor, 1);
+            ::SetEvent(event_.Get());
+            ::WaitForSingleObject(thread_.Get(), INFINITE);  // at most one shutdown timeout
+        }
+        g_shutdownEvent = nullptr;
+    }
+
+private:
+    static DWORD WINAPI Watch(void*) {
+        for (;;) {
+            ::WaitForSingleObject(g_shutdownEvent, INFINITE);
+            DWORD wait;
+            do {
+                if (g_stopMonitor != 0) return 0;
+                ::InterlockedExchange(&g_activity, 0);
+                wait = ::WaitForSingleObject(g_shutdownEvent, kShutdownTimeout);
+            } while (wait == WAIT_OBJECT_0);
+            if (g_activity == 0 && ModuleLock::Count() == 0) break;
+        }
+        ::PostThreadMessageW(g_mainThread, WM_QUIT, 0, 0);
+        return 0;
+    }
+
+    UniqueKernelHandle event_;
+    UniqueKernelHandle thread_;
+};
 
 enum class Switch { None, RegServer, UnregServer };
 
@@ -108,15 +134,13 @@ void StartCachingWhenAsked(ITrovelleCache& cache) {
     if (key.ReadInteger(Setting::CacheAll, SettingsReader::TrovexCache) == 1) cache.CreateCache();
 }
 
-HRESULT Serve() {
-    DWORD cookie = 0;
-    HRESULT hr = ::CoRegisterClassObject(CLSID_TrovelleCache, &g_factory, CLSCTX_LOCAL_SERVER,
-                                         REGCLS_MULTIPLEUSE, &cookie);
+HRESULT Serve(CacheFactory& factory) {
+    ClassObjectRegistration registration;
+    HRESULT hr = registration.Register(CLSID_TrovelleCache, static_cast<IClassFactory*>(&factory),
+                                       CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE);
     if (FAILED(hr)) return hr;
-    g_shutdownEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (g_shutdownEvent == nullptr) return E_FAIL;
-    UniqueKernelHandle monitor(::CreateThread(nullptr, 0, &ShutdownMonitor, nullptr, 0, nullptr));
-    if (!monitor) return E_FAIL;
+    ShutdownMonitor monitor;
+    if (!monitor.Start()) return E_FAIL;
 
     // The server's own reference keeps it alive after the last client until ReleaseServer.
     ITrovelleCache* ownCache = nullptr;
@@ -132,7 +156,7 @@ HRESULT Serve() {
             ::DispatchMessageW(&message);
         }
     }
-    hr = ::CoRevokeClassObject(cookie);
+    hr = registration.Revoke();
     ::Sleep(kShutdownPause);
     return hr;
 }
@@ -143,7 +167,8 @@ int Run() {
     const HRESULT comResult = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
     int exitCode = 0;
-    UniqueKernelHandle instance(::CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+    Microsoft::WRL::ComPtr<CacheFactory> factory;
+    UniqueKernelHandle instance(::CreateMutexW(nullptr, TRUE, kCacheServerMutexName));
     if (!instance || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         exitCode = 0;  // another instance serves
     } else if (FAILED(comResult)) {
@@ -154,13 +179,14 @@ int Run() {
             case Switch::RegServer: exitCode = RegisterCacheServer(); break;
             case Switch::UnregServer: exitCode = UnregisterCacheServer(); break;
             case Switch::None:
-                g_factory.SetOptions({command.changeLogPath});
-                exitCode = Serve();
+                factory = CacheFactory::Make(CacheServerOptions{command.changeLogPath});
+                exitCode = factory ? Serve(*factory.Get()) : E_OUTOFMEMORY;
                 break;
         }
     }
     instance.Reset();
-    g_factory.Teardown();
+    if (factory) factory->Teardown();
+    factory.Reset();
     if (SUCCEEDED(comResult)) ::CoUninitialize();
     return exitCode;
 }

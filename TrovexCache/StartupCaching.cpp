@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "CacheObject.h"
+#include "ProductNames.h"
 #include "SettingsStore.h"
 #include "resource.h"
 
 namespace trovelle {
 namespace {
 
-constexpr wchar_t kSplashMutexName[] = L"TrovellePro_SplashMutex";
 constexpr wchar_t kCloseEventName[] = L"TrovellePro_CloseUpdWindow";
 constexpr DWORD kMutexTimeout = 60000;
 constexpr DWORD kSplashTimeout = 600000;
@@ -81,15 +81,6 @@ DWORD ScanDrive(DriveWork* raw) {
         if (closeEvent != nullptr) ::SetEvent(closeEvent);
     });
     return 0;
-}
-
-std::vector<wchar_t> FixedDriveLetters() {
-    std::vector<wchar_t> letters;
-    for (wchar_t letter = L'a'; letter <= L'z'; ++letter) {
-        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        if (::GetDriveTypeW(root) == DRIVE_FIXED) letters.push_back(letter);
-    }
-    return letters;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "MainDlg.h"
 
 #include "AppModule.h"
-#include "CacheReset.h"
+#include "CacheServerConnection.h"
 #include "SettingsStore.h"
 #include "WindowPlacementStore.h"
 #include "res/resource.h"

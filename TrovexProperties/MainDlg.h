@@ -19,7 +19,7 @@ std::wstring HelpPath(HelpTarget target);
 class CMainDlg : public ui::DialogWindow,
                  public ui::MessageFilter,
                  public ui::IdleHandler,
-                 public ui::ACL_CtlColorHandler<CMainDlg, 0xFFFFFFEB> {
+                 public ui::ACL_CtlColorHandler<CMainDlg, ui::kAllButEditsAndLists> {
 public:
     using ui::DialogWindow::Window;
 

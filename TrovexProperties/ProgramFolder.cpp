@@ -2,12 +2,13 @@
 
 #include <windows.h>
 
+#include "ParentFolder.h"
+
 namespace trovelle::properties {
 
 std::optional<std::wstring> BesidePath(std::wstring_view programPath, std::wstring_view suffix) {
-    const size_t slash = programPath.find_last_of(L'\\');
-    if (slash == std::wstring_view::npos) return std::nullopt;
-    std::wstring path(programPath.substr(0, slash));
+    if (!HasParentFolder(programPath)) return std::nullopt;
+    std::wstring path(ParentFolder(programPath));
     path += suffix;
     // Other programs read these paths into MAX_PATH buffers: a longer one would arrive cut.
     if (path.size() >= MAX_PATH) return std::nullopt;

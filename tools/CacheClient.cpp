@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "TrovexCache.h"
+#include "CacheServerConnection.h"
 
 namespace {
 
@@ -37,10 +37,9 @@ int Run(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: CacheClient size|reset|create|release|dump ...\n");
         return 2;
     }
-    ComPtr<ITrovelleCache> cache;
-    HRESULT hr = ::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
-                                    IID_PPV_ARGS(&cache));
-    if (FAILED(hr)) return Fail(L"CoCreateInstance", hr);
+    HRESULT hr = S_OK;
+    ComPtr<ITrovelleCache> cache = trovelle::ConnectToCacheServer(&hr);
+    if (!cache) return Fail(L"CoCreateInstance", hr);
 
     const std::wstring verb = argv[1];
     if (verb == L"size") {

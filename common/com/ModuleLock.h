@@ -13,6 +13,8 @@ public:
     static LONG Lock();
     static LONG Unlock();
     static LONG Count();
+    // DllCanUnloadNow's answer: S_OK when nothing holds the module.
+    static HRESULT CanUnloadNow() { return Count() == 0 ? S_OK : S_FALSE; }
     // Called on the unlocking thread each time the count falls to zero.
     static void SetZeroHandler(ZeroHandler handler);
 };

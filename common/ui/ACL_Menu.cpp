@@ -2,6 +2,9 @@
 #include "ACL_Menu.h"
 
 #include <new>
+#include <optional>
+
+#include "SystemVersion.h"
 
 namespace trovelle {
 namespace {
@@ -14,13 +17,8 @@ DWORD LastErrorOr(DWORD fallback) {
 
 // Every system this runs on has a menu-bar colour (5.1 and later); compare the whole version.
 bool HasMenuBarColor() {
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!::GetVersionExW(&info)) return true;
-#pragma GCC diagnostic pop
-    return info.dwMajorVersion > 5 || (info.dwMajorVersion == 5 && info.dwMinorVersion >= 1);
+    const std::optional<WindowsVersion> version = ReportedWindowsVersion();
+    return !version || version->major > 5 || (version->major == 5 && version->minor >= 1);
 }
 
 void SetVertexColor(TRIVERTEX& vertex, COLORREF color) {
@@ -63,10 +61,7 @@ ACL_MenuPalette ProductMenuPalette() {
 
 ACL_Menu::ACL_Menu() { SetColors(DefaultMenuPalette()); }
 
-ACL_Menu::~ACL_Menu() {
-    Clear();
-    ReleaseCheckBitmap();
-}
+ACL_Menu::~ACL_Menu() { Clear(); }
 
 void ACL_Menu::SetImageSize(int width, int height, int marginX, int marginY) {
     if (width != -2) imageWidth_ = width;
@@ -195,16 +190,10 @@ void ACL_Menu::Clear() {
     icons_.clear();
 }
 
-void ACL_Menu::ReleaseCheckBitmap() {
-    if (!checkBitmapShared_ && checkBitmap_ != nullptr) ::DeleteObject(checkBitmap_);
-    checkBitmap_ = nullptr;
-}
-
 DWORD ACL_Menu::SetCheckBitmap(HBITMAP bitmap, BOOL shared) {
     DWORD result = 0;
     if (bitmap != reinterpret_cast<HBITMAP>(-1)) {
-        if (bitmap != checkBitmap_) ReleaseCheckBitmap();
-        checkBitmap_ = bitmap;
+        checkBitmap_.Reset(bitmap, checkBitmap_.Owned());
         if (bitmap != nullptr) {
             const WindowDc screen(owner_);
             COLORREF corner = checkTransparentColor_;
@@ -213,7 +202,7 @@ DWORD ACL_Menu::SetCheckBitmap(HBITMAP bitmap, BOOL shared) {
             if (result == 0) checkTransparentColor_ = corner;
         }
     }
-    checkBitmapShared_ = shared;
+    checkBitmap_.SetOwned(!shared);
     return result;
 }
 

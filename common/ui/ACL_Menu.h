@@ -1,4 +1,5 @@
-// ACL_Menu: a menu resource drawn in the product's own style (light background, gradient icon
+// ACL_Menu (ACL_: the prefix of this user-interface kit's classes, nothing to do with access
+// control lists): a menu resource drawn in the product's own style (light background, gradient icon
 // column, framed highlight, icons that lift over a shadow when hovered, grey disabled icons, a
 // tick or a check picture, thin separators, optional menu-bar items).
 //
@@ -95,14 +96,13 @@ public:
     const std::vector<std::unique_ptr<MenuIcon>>& Icons() const { return icons_; }
     size_t ItemCount() const { return items_.size(); }
     const ACL_MenuPalette& Palette() const { return palette_; }
-    HBITMAP CheckBitmap() const { return checkBitmap_; }
-    BOOL CheckBitmapShared() const { return checkBitmapShared_; }
+    HBITMAP CheckBitmap() const { return checkBitmap_.Get(); }
+    BOOL CheckBitmapShared() const { return checkBitmap_.Owned() ? FALSE : TRUE; }
     COLORREF CheckTransparentColor() const { return checkTransparentColor_; }
 
 private:
     void ConvertMenuItems(HMENU menu);
     MenuIcon* IconFor(UINT command) const;
-    void ReleaseCheckBitmap();
     UniqueFont CreateMenuFont() const;
     void UpdateLayout();
 
@@ -120,9 +120,8 @@ private:
     UniqueMenu menu_;
     std::vector<std::unique_ptr<MenuItemData>> items_;
     std::vector<std::unique_ptr<MenuIcon>> icons_;
-    BOOL checkBitmapShared_ = FALSE;
     COLORREF checkTransparentColor_ = 0;
-    HBITMAP checkBitmap_ = nullptr;  // owned unless checkBitmapShared_
+    MaybeOwnedGdiObject<HBITMAP> checkBitmap_{nullptr, true};  // owned unless handed in shared
     int cellWidth_ = 22;
     int cellHeight_ = 20;
     int imageWidth_ = 16;

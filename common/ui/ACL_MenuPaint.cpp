@@ -129,8 +129,8 @@ void ACL_Menu::DrawItem(const DRAWITEMSTRUCT* draw) {
     const int iconX = area.left + imageMarginX_;
     const int iconY = area.top + imageMarginY_;
     if ((draw->itemState & ODS_CHECKED) != 0) {
-        if (checkBitmap_ != nullptr) {
-            DrawIcon(dc, checkBitmap_, checkTransparentColor_, iconX, iconY, selected);
+        if (checkBitmap_.Get() != nullptr) {
+            DrawIcon(dc, checkBitmap_.Get(), checkTransparentColor_, iconX, iconY, selected);
         } else {
             DrawTick(dc, area);
         }

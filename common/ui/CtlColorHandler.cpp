@@ -28,7 +28,6 @@ DWORD CtlColorTable::ModifyEntry(uint32_t changeMask, size_t index, COLORREF tex
                                  COLORREF background, HFONT font, int32_t flags) {
     if (index >= entries_.size()) return kErrorBadEntryIndex;
     ACL_CtlColorEntry& entry = entries_[index];
-    const int32_t previousFlags = entry.flags;
     if (changeMask & kChangeText) entry.textColor = text;
     if (changeMask & kChangeBackground) {
         entry.backgroundColor = background;
@@ -36,11 +35,11 @@ DWORD CtlColorTable::ModifyEntry(uint32_t changeMask, size_t index, COLORREF tex
         entry.madeBrush.Reset(::CreateSolidBrush(background));
         entry.brush = entry.madeBrush.Get();
     }
-    if (changeMask & kChangeFont) {
-        if (entry.font != nullptr && (previousFlags & kEntryOwnsFont)) ::DeleteObject(entry.font);
-        entry.font = font;
+    if (changeMask & kChangeFont) entry.font.Reset(font, (entry.flags & kEntryOwnsFont) != 0);
+    if (changeMask & kChangeFlags) {
+        entry.flags = flags;
+        entry.font.SetOwned((flags & kEntryOwnsFont) != 0);
     }
-    if (changeMask & kChangeFlags) entry.flags = flags;
     return ERROR_SUCCESS;
 }
 
@@ -68,7 +67,7 @@ DWORD CtlColorTable::AddControlGroup(HWND dialog, const int* ids, int count, COL
     entry.backgroundColor = background;
     entry.madeBrush.Reset(::CreateSolidBrush(background));
     entry.brush = entry.madeBrush.Get();
-    entry.font = font;
+    entry.font.Reset(font, (flags & kEntryOwnsFont) != 0);
     // Some static controls select their own font after asking for colours (Wine's do): the
     // group's font is given to its windows as well, so it shows either way.
     if (font != nullptr) {
@@ -96,7 +95,7 @@ const ACL_CtlColorEntry& CtlColorTable::EntryFor(HWND control) const {
 HBRUSH CtlColorTable::HandleCtlColor(UINT, HDC dc, HWND control) const {
     if (entries_.empty()) return nullptr;  // only after RemoveAllEntries
     const ACL_CtlColorEntry& entry = EntryFor(control);
-    if (entry.font != nullptr) ::SelectObject(dc, entry.font);
+    if (entry.font.Get() != nullptr) ::SelectObject(dc, entry.font.Get());
     if (entry.textColor != kKeepColor) ::SetTextColor(dc, entry.textColor);
     if (entry.backgroundColor != kKeepColor) ::SetBkColor(dc, entry.backgroundColor);
     if (entry.brush != nullptr) ::SelectObject(dc, entry.brush);
@@ -104,8 +103,7 @@ HBRUSH CtlColorTable::HandleCtlColor(UINT, HDC dc, HWND control) const {
 }
 
 void CtlColorTable::ResetEntry(ACL_CtlColorEntry& entry) {
-    if (entry.font != nullptr && (entry.flags & kEntryOwnsFont)) ::DeleteObject(entry.font);
-    entry.font = nullptr;
+    entry.font.Reset();
     entry.brush = nullptr;
     entry.madeBrush.Reset();
     entry.windows.clear();

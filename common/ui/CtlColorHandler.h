@@ -1,4 +1,5 @@
-// Dialog colouring: a small table of colour groups consulted on every WM_CTLCOLOR* message.
+// Dialog colouring (ACL_CtlColorHandler; ACL_ is the user-interface kit's prefix, not an access
+// control list): a small table of colour groups consulted on every WM_CTLCOLOR* message.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +29,10 @@ inline constexpr uint32_t kColorButton = 0x08;
 inline constexpr uint32_t kColorListBox = 0x10;
 inline constexpr uint32_t kColorScrollBar = 0x20;
 
+// The settings dialog's mask: every colour message but those of edit fields and lists, which
+// keep the system colours (0xFFFFFFEB).
+inline constexpr uint32_t kAllButEditsAndLists = ~(kColorEdit | kColorListBox);
+
 // COLORREF value that leaves the DC's colour as it is.
 inline constexpr COLORREF kKeepColor = 0xFFFFFFFF;
 
@@ -42,7 +47,7 @@ struct ACL_CtlColorEntry {
     COLORREF textColor = kKeepColor;
     COLORREF backgroundColor = kKeepColor;
     HBRUSH brush = nullptr;  // what Windows paints the background with
-    HFONT font = nullptr;
+    MaybeOwnedGdiObject<HFONT> font;  // owned while `flags` holds kEntryOwnsFont
     // A brush this handler made. It is released by the handler whatever the ownership bit
     // says: nobody else holds it, and the default entry would otherwise leak one per dialog.
     UniqueGdiObject<HBRUSH> madeBrush;

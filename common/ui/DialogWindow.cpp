@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "WindowOwner.h"
+
 namespace trovelle::ui {
 namespace {
 
@@ -47,20 +49,13 @@ INT_PTR DialogWindow::DoModal(HINSTANCE instance, int templateId, HWND parent) {
 
 INT_PTR CALLBACK DialogWindow::DialogProc(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) {
-    auto* self = reinterpret_cast<DialogWindow*>(::GetWindowLongPtrW(window, DWLP_USER));
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<DialogWindow*>(lParam);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
-    }
+    DialogWindow* self = OwnerOfDialog<DialogWindow>(window, message, lParam);
     if (self == nullptr) return FALSE;  // messages before WM_INITDIALOG (WM_SETFONT)
+    if (message == WM_INITDIALOG) self->window_ = window;
 
     LRESULT result = 0;
     const bool handled = self->ProcessMessage(message, wParam, lParam, result);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, DWLP_USER, 0);
-        self->window_ = nullptr;
-    }
+    if (message == WM_NCDESTROY) self->window_ = nullptr;
     if (!handled) return FALSE;
     if (ReturnsResultDirectly(message)) return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);

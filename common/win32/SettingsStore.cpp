@@ -85,6 +85,7 @@ LSTATUS SettingsKey::WriteText(Setting setting, const std::wstring& text) const 
 
 namespace {
 
+// For writing: the key is made when missing.
 UniqueRegistryKey OpenRunKey() {
     UniqueRegistryKey key;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -93,6 +94,10 @@ UniqueRegistryKey OpenRunKey() {
     }
     return key;
 }
+
+// A path as long as the system's classic limit, terminator included: a longer value is no entry
+// of ours.
+constexpr DWORD kRunEntryCapacity = MAX_PATH * sizeof(wchar_t);
 
 }  // namespace
 
@@ -111,10 +116,14 @@ LSTATUS DeleteRunEntry() {
 }
 
 bool HasRunEntry() {
-    UniqueRegistryKey key = OpenRunKey();
-    if (!key) return false;
-    wchar_t path[MAX_PATH * 2] = {};
-    DWORD length = sizeof(path);
+    // Only read: looking must neither create the key nor need the right to write it.
+    UniqueRegistryKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_QUERY_VALUE, key.Put()) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    wchar_t path[kRunEntryCapacity / sizeof(wchar_t)] = {};
+    DWORD length = kRunEntryCapacity;
     return ::RegQueryValueExW(key.Get(), kRunValueName, nullptr, nullptr,
                               reinterpret_cast<BYTE*>(path), &length) == ERROR_SUCCESS;
 }

@@ -5,14 +5,11 @@
 
 #include <string>
 
+#include "ProductNames.h"
 #include "Settings.h"
 #include "UniqueHandle.h"
 
 namespace trovelle {
-
-inline constexpr wchar_t kSettingsKeyPath[] = L"SOFTWARE\\Karvane\\Trovelle Pro\\Settings";
-inline constexpr wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr wchar_t kRunValueName[] = L"TrovexCache";
 
 class SettingsKey {
 public:

@@ -75,4 +75,38 @@ struct GdiObjectTraits {
 template <typename Object>
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits<Object>>;
 
+// A GDI object that is this holder's to delete only when its giver says so (a picture or font
+// handed in as shared is borrowed). Deleted when owned, on replacement and at the end.
+template <typename Object>
+class MaybeOwnedGdiObject {
+public:
+    MaybeOwnedGdiObject() = default;
+    MaybeOwnedGdiObject(Object object, bool owned) : object_(object), owned_(owned) {}
+    ~MaybeOwnedGdiObject() { Reset(); }
+    MaybeOwnedGdiObject(MaybeOwnedGdiObject&& other) noexcept
+        : object_(std::exchange(other.object_, nullptr)), owned_(other.owned_) {}
+    MaybeOwnedGdiObject& operator=(MaybeOwnedGdiObject&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            object_ = std::exchange(other.object_, nullptr);
+            owned_ = other.owned_;
+        }
+        return *this;
+    }
+
+    Object Get() const { return object_; }
+    bool Owned() const { return owned_; }
+    // Takes `object`; the one held before is deleted if it was owned and is another object.
+    void Reset(Object object = nullptr, bool owned = false) {
+        if (object != object_ && owned_ && object_ != nullptr) ::DeleteObject(object_);
+        object_ = object;
+        owned_ = owned;
+    }
+    void SetOwned(bool owned) { owned_ = owned; }
+
+private:
+    Object object_ = nullptr;
+    bool owned_ = false;
+};
+
 }  // namespace trovelle

@@ -65,6 +65,15 @@ std::wstring WithoutLongPathPrefix(std::wstring path) {
 
 }  // namespace
 
+std::vector<wchar_t> FixedDriveLetters() {
+    std::vector<wchar_t> letters;
+    for (wchar_t letter = L'a'; letter <= L'z'; ++letter) {
+        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+        if (::GetDriveTypeW(root) == DRIVE_FIXED) letters.push_back(letter);
+    }
+    return letters;
+}
+
 bool RunningUnderWine() {
     static const bool wine =
         ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <vector>
 
 #include "Platform.h"
 
@@ -29,6 +30,9 @@ class Win32DriveTypes : public DriveTypeQuery {
 public:
     DriveType TypeOfRoot(char16_t firstUnit) override;
 };
+
+// The letters (a to z) whose root the system reports as a fixed drive, in order.
+std::vector<wchar_t> FixedDriveLetters();
 
 // Whether this process runs under Wine, whose change notifications have gaps of their own.
 bool RunningUnderWine();

@@ -3,37 +3,14 @@
 #include <exdisp.h>
 #include <shlguid.h>
 
-#include <new>
-
 namespace trovelle::host {
 
-BandSite* BandSite::Create(HWND window, IWebBrowser2* browser) {
-    return new (std::nothrow) BandSite(window, browser);
-}
-
-HRESULT BandSite::QueryInterface(REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IOleWindow) {
-        *result = static_cast<IOleWindow*>(this);
-    } else if (iid == IID_IServiceProvider) {
-        *result = static_cast<IServiceProvider*>(this);
-    } else if (iid == IID_IInputObjectSite) {
-        *result = static_cast<IInputObjectSite*>(this);
-    } else {
-        *result = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG BandSite::AddRef() { return ++references_; }
-
-ULONG BandSite::Release() {
-    const ULONG count = --references_;
-    if (count == 0) delete this;
-    return count;
-}
+const QITAB BandSite::kInterfaces[] = {
+    Answers<BandSite, IOleWindow>(IID_IOleWindow),
+    Answers<BandSite, IServiceProvider>(IID_IServiceProvider),
+    Answers<BandSite, IInputObjectSite>(IID_IInputObjectSite),
+    {},
+};
 
 HRESULT BandSite::GetWindow(HWND* window) {
     if (window == nullptr) return E_INVALIDARG;

@@ -8,16 +8,15 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
+#include "ComObject.h"
+
 namespace trovelle::host {
 
-class BandSite final : public IOleWindow, public IServiceProvider, public IInputObjectSite {
+class BandSite final
+    : public ComObject<BandSite, IOleWindow, IServiceProvider, IInputObjectSite> {
 public:
-    // Created with one reference, which the caller owns.
-    static BandSite* Create(HWND window, IWebBrowser2* browser);
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** result) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    static const QITAB kInterfaces[];
+    BandSite(HWND window, IWebBrowser2* browser) : window_(window), browser_(browser) {}
 
     // IOleWindow
     STDMETHODIMP GetWindow(HWND* window) override;
@@ -28,10 +27,6 @@ public:
     STDMETHODIMP OnFocusChangeIS(IUnknown*, BOOL) override { return S_OK; }
 
 private:
-    BandSite(HWND window, IWebBrowser2* browser) : window_(window), browser_(browser) {}
-    ~BandSite() = default;
-
-    ULONG references_ = 1;
     HWND window_;
     Microsoft::WRL::ComPtr<IWebBrowser2> browser_;
 };

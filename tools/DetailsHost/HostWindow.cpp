@@ -133,7 +133,7 @@ bool HostWindow::CreateChildren() {
     ::SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                    LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
 
-    browser_.Attach(RefreshOnlyBrowser::Create([this] { FillList(); }));
+    browser_ = RefreshOnlyBrowser::Make([this] { FillList(); });
     if (!browser_) return false;
     bands_.Open(rebar_, browser_.Get());
     FillList();

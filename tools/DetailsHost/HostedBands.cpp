@@ -53,8 +53,7 @@ HRESULT HostedBands::Dock(HWND rebar, IWebBrowser2* browser, HostedBand& hosted)
     Microsoft::WRL::ComPtr<IObjectWithSite> withSite;
     hr = hosted.band.As(&withSite);
     if (FAILED(hr)) return hr;
-    Microsoft::WRL::ComPtr<BandSite> site;
-    site.Attach(BandSite::Create(rebar, browser));
+    Microsoft::WRL::ComPtr<BandSite> site = BandSite::Make(rebar, browser);
     if (!site) return E_OUTOFMEMORY;
     hr = withSite->SetSite(static_cast<IOleWindow*>(site.Get()));
     if (FAILED(hr)) {

@@ -1,32 +1,14 @@
 #include "RefreshOnlyBrowser.h"
 
-#include <new>
-
 namespace trovelle::host {
 
-RefreshOnlyBrowser* RefreshOnlyBrowser::Create(std::function<void()> refresh) {
-    return new (std::nothrow) RefreshOnlyBrowser(std::move(refresh));
-}
-
-HRESULT RefreshOnlyBrowser::QueryInterface(REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IWebBrowser ||
-        iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2) {
-        *result = static_cast<IWebBrowser2*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *result = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG RefreshOnlyBrowser::AddRef() { return ++references_; }
-
-ULONG RefreshOnlyBrowser::Release() {
-    const ULONG count = --references_;
-    if (count == 0) delete this;
-    return count;
-}
+const QITAB RefreshOnlyBrowser::kInterfaces[] = {
+    Answers<RefreshOnlyBrowser, IWebBrowser2>(IID_IWebBrowser2),
+    Answers<RefreshOnlyBrowser, IWebBrowser2>(IID_IDispatch),
+    Answers<RefreshOnlyBrowser, IWebBrowser2>(IID_IWebBrowser),
+    Answers<RefreshOnlyBrowser, IWebBrowser2>(IID_IWebBrowserApp),
+    {},
+};
 
 HRESULT RefreshOnlyBrowser::Refresh() {
     ++refreshCount_;

@@ -7,16 +7,14 @@
 
 #include <functional>
 
+#include "ComObject.h"
+
 namespace trovelle::host {
 
-class RefreshOnlyBrowser final : public IWebBrowser2 {
+class RefreshOnlyBrowser final : public ComObject<RefreshOnlyBrowser, IWebBrowser2> {
 public:
-    // Created with one reference, which the caller owns.
-    static RefreshOnlyBrowser* Create(std::function<void()> refresh);
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** result) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    static const QITAB kInterfaces[];
+    explicit RefreshOnlyBrowser(std::function<void()> refresh) : refresh_(std::move(refresh)) {}
 
     STDMETHODIMP Refresh() override;
     // The view stops reacting once its window is gone.
@@ -96,10 +94,6 @@ public:
 #undef TROVELLE_NOT_IMPLEMENTED
 
 private:
-    explicit RefreshOnlyBrowser(std::function<void()> refresh) : refresh_(std::move(refresh)) {}
-    ~RefreshOnlyBrowser() = default;
-
-    ULONG references_ = 1;
     ULONG refreshCount_ = 0;
     std::function<void()> refresh_;
 };

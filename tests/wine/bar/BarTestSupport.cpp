@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "ComObject.h"
+#include "ProductNames.h"
+#include "WindowOwner.h"
 #include "UniqueHandle.h"
 
 namespace trovelle::test {
@@ -39,33 +42,22 @@ void Pump(DWORD ms) {
 
 }  // namespace
 
-class FakeSite final : public IOleWindow, public IServiceProvider, public IInputObjectSite {
+// A site that offers only the interfaces a test asks for.
+class FakeSite final
+    : public ComObject<FakeSite, IOleWindow, IServiceProvider, IInputObjectSite> {
 public:
-    FakeSite(const SiteOffer& offer, IWebBrowser2* browser) : offer_(offer), browser_(browser) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** result) override {
-        if (result == nullptr) return E_POINTER;
-        *result = nullptr;
-        if (iid == IID_IUnknown) {
-            *result = static_cast<IOleWindow*>(this);
-        } else if (iid == IID_IOleWindow && offer_.window) {
-            *result = static_cast<IOleWindow*>(this);
-        } else if (iid == IID_IServiceProvider && offer_.services) {
-            *result = static_cast<IServiceProvider*>(this);
-        } else if (iid == IID_IInputObjectSite && offer_.inputSite) {
-            *result = static_cast<IInputObjectSite*>(this);
-        } else {
-            return E_NOINTERFACE;
+    FakeSite(const SiteOffer& offer, IWebBrowser2* browser) : offer_(offer), browser_(browser) {
+        size_t used = 0;
+        if (offer_.window) table_[used++] = Answers<FakeSite, IOleWindow>(IID_IOleWindow);
+        if (offer_.services) {
+            table_[used++] = Answers<FakeSite, IServiceProvider>(IID_IServiceProvider);
         }
-        AddRef();
-        return S_OK;
+        if (offer_.inputSite) {
+            table_[used++] = Answers<FakeSite, IInputObjectSite>(IID_IInputObjectSite);
+        }
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG count = --references_;
-        if (count == 0) delete this;
-        return count;
-    }
+    const QITAB* InterfaceTable() const { return table_; }
+
     STDMETHODIMP GetWindow(HWND* window) override {
         *window = offer_.windowHandle;
         return S_OK;
@@ -79,21 +71,18 @@ public:
     STDMETHODIMP OnFocusChangeIS(IUnknown*, BOOL) override { return S_OK; }
 
 private:
-    ~FakeSite() = default;
-    ULONG references_ = 0;
     SiteOffer offer_;
     ComPtr<IWebBrowser2> browser_;
+    QITAB table_[4] = {};  // what this site offers, ending with an empty entry
 };
 
 ComPtr<IUnknown> MakeSite(const SiteOffer& offer, IWebBrowser2* browser) {
-    return ComPtr<IUnknown>(static_cast<IOleWindow*>(new FakeSite(offer, browser)));
+    ComPtr<IUnknown> site;
+    FakeSite::CreateObject(nullptr, IID_PPV_ARGS(&site), offer, browser);
+    return site;
 }
 
-ComPtr<host::RefreshOnlyBrowser> MakeBrowser() {
-    ComPtr<host::RefreshOnlyBrowser> browser;
-    browser.Attach(host::RefreshOnlyBrowser::Create(nullptr));
-    return browser;
-}
+ComPtr<host::RefreshOnlyBrowser> MakeBrowser() { return host::RefreshOnlyBrowser::Make(nullptr); }
 
 ComPtr<IDeskBand> CreateBand() {
     CLSID clsid;
@@ -113,11 +102,10 @@ TestWindow::~TestWindow() {
     if (::IsWindow(window_)) ::DestroyWindow(window_);
 }
 
-BroadcastListener::BroadcastListener() : message_(::RegisterWindowMessageW(L"TrovellePro.ConfigUpdate")) {
+BroadcastListener::BroadcastListener() : message_(::RegisterWindowMessageW(kConfigUpdateMessageName)) {
     RegisterTestClass(L"TrovelleBroadcastListener", Procedure);
     window_ = ::CreateWindowExW(0, L"TrovelleBroadcastListener", L"listener", WS_OVERLAPPED, 0, 0,
-                                10, 10, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                                10, 10, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
 }
 
 BroadcastListener::~BroadcastListener() {
@@ -126,7 +114,7 @@ BroadcastListener::~BroadcastListener() {
 
 LRESULT CALLBACK BroadcastListener::Procedure(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-    auto* self = reinterpret_cast<BroadcastListener*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = ui::OwnerOfPlainWindow<BroadcastListener>(window, message, lParam);
     if (self != nullptr && message == self->message_) {
         ++self->count_;
         self->lastWParam_ = wParam;

@@ -4,14 +4,19 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "BarFixture.h"
+#include "CacheSession.h"
+#include "Eventually.h"
 #include "LeftoverServer.h"
-#include "TrovexCache.h"
+#include "ProductNames.h"
 #include "UniqueHandle.h"
 
 namespace trovelle::test {
 namespace {
+
+using namespace std::chrono_literals;
 
 using Bytes = std::vector<BYTE>;
 
@@ -129,26 +134,25 @@ TEST_F(SettingsMenu, PropertiesRaisesTheRunningSettingsWindow) {
 
     Open(Choose(kProperties));
     EXPECT_FALSE(::IsIconic(properties.Handle())) << "restored";
-    ::Sleep(500);
+    EXPECT_TRUE(HoldsThroughout(500ms, [] { return !ProcessRuns(L"TrovexProperties.exe"); }))
+        << "no second copy started";
     EXPECT_EQ(WindowsTitled(L"Trovelle Pro Properties"), 1);
-    EXPECT_FALSE(ProcessRuns(L"TrovexProperties.exe")) << "no second copy started";
     EXPECT_EQ(listener.Count(), 0);
     EXPECT_EQ(browser_->RefreshCount(), 0u);
     EXPECT_FALSE(IsStored(L"ViewMetric"));
 }
 
 TEST_F(SettingsMenu, ResetCacheWithNoServerDoesNothing) {
-    const wchar_t mutexName[] = L"TrovexCacheServer.{E46A7DAC-D759-4915-8F32-BD3C55B7B10F}";
     {
-        const UniqueKernelHandle running(::OpenMutexW(SYNCHRONIZE, FALSE, mutexName));
+        const UniqueKernelHandle running(::OpenMutexW(SYNCHRONIZE, FALSE, kCacheServerMutexName));
         ASSERT_FALSE(running) << "a cache server is running";
     }
     BroadcastListener listener;
     const MenuVisit visit = Open(Choose(kResetCache));
     EXPECT_TRUE(visit.opened);
-    ::Sleep(1500);  // COM would take about a second to start a server
-    const UniqueKernelHandle running(::OpenMutexW(SYNCHRONIZE, FALSE, mutexName));
-    EXPECT_FALSE(running) << "Reset cache must not start the server";
+    // COM would take about a second to start a server.
+    EXPECT_TRUE(HoldsThroughout(1500ms, [] { return !CacheServerRuns(); }))
+        << "Reset cache must not start the server";
     EXPECT_FALSE(ProcessRuns(L"TrovexCache.exe"));
     EXPECT_EQ(listener.Count(), 0);
     EXPECT_EQ(browser_->RefreshCount(), 0u);
@@ -159,10 +163,10 @@ TEST_F(SettingsMenu, PropertiesStartsTheSettingsProgramBesideTheLibrary) {
     ASSERT_EQ(WindowsTitled(L"Trovelle Pro Properties"), 0);
     Open(Choose(kProperties));
     HWND started = nullptr;
-    for (int waited = 0; waited < 15000 && started == nullptr; waited += 100) {
+    BecomesTrueWithin(15000ms, [&] {
         started = ::FindWindowW(nullptr, L"Trovelle Pro Properties");
-        if (started == nullptr) ::Sleep(100);
-    }
+        return started != nullptr;
+    }, 100ms);
     ASSERT_NE(started, nullptr) << "TrovexProperties.exe was not started";
     DWORD processId = 0;
     ::GetWindowThreadProcessId(started, &processId);
@@ -190,9 +194,7 @@ std::string ReadWhole(const wchar_t* path) {
 bool DumpMentions(ITrovelleCache& cache, const char* folderKey) {
     const wchar_t dumpPath[] = L"C:\\trovexbar-cache-dump.txt";
     ::DeleteFileW(dumpPath);
-    BSTR file = ::SysAllocString(dumpPath);
-    cache.SaveDebugInfo(file, 0);
-    ::SysFreeString(file);
+    SaveDump(cache, dumpPath, 0);
     const std::string dump = ReadWhole(dumpPath);
     ::DeleteFileW(dumpPath);
     std::string lower = dump;
@@ -207,10 +209,8 @@ TEST_F(SettingsMenu, ResetCacheEmptiesARunningServer) {
     Microsoft::WRL::ComPtr<ITrovelleCache> cache;
     ASSERT_EQ(::CoCreateInstance(cacheClass, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&cache)),
               S_OK);
-    BSTR folder = ::SysAllocString(L"D:\\Sample");
-    unsigned __int64 size = 0;
-    EXPECT_EQ(cache->GetFolderSize(folder, &size), S_OK);
-    ::SysFreeString(folder);
+    UINT64 size = 0;
+    EXPECT_EQ(AskFolderSize(*cache.Get(), L"D:\\Sample", &size), S_OK);
     ASSERT_TRUE(DumpMentions(*cache.Get(), "d:\\sample")) << "the folder was not cached";
 
     BroadcastListener listener;

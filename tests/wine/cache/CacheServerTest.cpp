@@ -16,6 +16,7 @@
 #include "CacheExpectations.h"
 #include "CacheSession.h"
 #include "ChildProcess.h"
+#include "Eventually.h"
 #include "LeftoverServer.h"
 #include "Screenshot.h"
 #include "TestFiles.h"
@@ -53,9 +54,7 @@ DWORD RunServer(const wchar_t* arguments) {
 }
 
 std::string Dump(ITrovelleCache& cache, UINT flags = 0) {
-    BSTR file = ::SysAllocString(L"C:\\trovelle-dump.txt");
-    EXPECT_EQ(cache.SaveDebugInfo(file, flags), S_OK);
-    ::SysFreeString(file);
+    EXPECT_EQ(test::SaveDump(cache, L"C:\\trovelle-dump.txt", flags), S_OK);
     std::ifstream in("C:\\trovelle-dump.txt", std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -226,14 +225,10 @@ TEST_F(CacheServer, BadRequestsAnswerZeroAndBadDumpsFalse) {
     EXPECT_EQ(SizeOf(*cache.Get(), L"D:/CacheSlashes"), 321000u);
     EXPECT_EQ(SizeOf(*cache.Get(), L"D:\\CacheSlashes\\"), 321000u);
 
-    BSTR missingFolder = ::SysAllocString(L"C:\\no such folder\\dump.txt");
-    EXPECT_EQ(cache->SaveDebugInfo(missingFolder, 0), S_FALSE);
-    ::SysFreeString(missingFolder);
+    EXPECT_EQ(test::SaveDump(*cache.Get(), L"C:\\no such folder\\dump.txt", 0), S_FALSE);
     UniqueKernelHandle held(::CreateFileW(L"C:\\held-dump.txt", GENERIC_WRITE, 0, nullptr,
                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BSTR heldFile = ::SysAllocString(L"C:\\held-dump.txt");
-    EXPECT_EQ(cache->SaveDebugInfo(heldFile, 0), S_FALSE);
-    ::SysFreeString(heldFile);
+    EXPECT_EQ(test::SaveDump(*cache.Get(), L"C:\\held-dump.txt", 0), S_FALSE);
     EXPECT_EQ(cache->SaveDebugInfo(nullptr, 0), S_FALSE);
 
     ASSERT_EQ(cache->ResetCache(), S_OK);
@@ -308,16 +303,14 @@ TEST_F(CacheServer, ServerEndsSoonAfterReleaseServerAndTheLastClient) {
     {
         ComPtr<ITrovelleCache> cache = Connect();
         ASSERT_TRUE(cache);
-        std::this_thread::sleep_for(6500ms);
-        EXPECT_TRUE(test::CacheServerRuns()) << "the server's own reference keeps it alive";
+        // Longer than the server's shutdown delay after its last client.
+        EXPECT_TRUE(test::HoldsThroughout(6500ms, [] { return test::CacheServerRuns(); }))
+            << "the server's own reference keeps it alive";
         ASSERT_EQ(cache->ReleaseServer(), S_OK);
     }
     const auto released = std::chrono::steady_clock::now();
-    while (test::CacheServerRuns() && std::chrono::steady_clock::now() - released < 20s) {
-        std::this_thread::sleep_for(100ms);
-    }
+    EXPECT_TRUE(test::BecomesTrueWithin(20s, [] { return !test::CacheServerRuns(); }, 100ms));
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - released);
-    EXPECT_FALSE(test::CacheServerRuns());
     EXPECT_GT(seconds.count(), 4.5);
     EXPECT_LT(seconds.count(), 9.0);
 }

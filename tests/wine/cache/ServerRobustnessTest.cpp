@@ -93,9 +93,7 @@ TEST_F(ServerUnderMisuse, ADumpThatCannotBeWrittenStallsNoOtherClient) {
         ::CoInitialize(nullptr);
         {
             auto other = Connect();
-            BSTR path = ::SysAllocString(L"\\\\.\\pipe\\trovelle-stuck-dump");
-            if (other) other->SaveDebugInfo(path, 0);
-            ::SysFreeString(path);
+            if (other) SaveDump(*other.Get(), L"\\\\.\\pipe\\trovelle-stuck-dump", 0);
         }
         ::CoUninitialize();
     });

@@ -183,9 +183,7 @@ std::vector<std::wstring> WrongFolders(ITrovelleCache& cache, const std::vector<
 // The counters' header of the server's debug dump, on one line.
 std::string CountersOf(ITrovelleCache& cache) {
     const wchar_t file[] = L"C:\\trovelle-storm-counters.txt";
-    BSTR path = ::SysAllocString(file);
-    const HRESULT written = cache.SaveDebugInfo(path, 3);  // counters, and no folder that exists
-    ::SysFreeString(path);
+    const HRESULT written = SaveDump(cache, file, 3);  // counters, and no folder that exists
     std::string text;
     if (written == S_OK) {
         UniqueKernelHandle in(::CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -26,9 +26,7 @@ uint64_t ObjectsHandedOut() {
     auto cache = ConnectToCache();
     if (!cache) return 0;
     const wchar_t file[] = L"C:\\trovelle-connection-counters.txt";
-    BSTR path = ::SysAllocString(file);
-    cache->SaveDebugInfo(path, 3);
-    ::SysFreeString(path);
+    SaveDump(*cache.Get(), file, 3);
     UniqueKernelHandle in(::CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
     char text[512] = {};

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "CacheSession.h"
 #include "ComApartment.h"
 #include "LeftoverServer.h"
 #include "PropertiesDriver.h"
-#include "TrovexCache.h"
 #include "res/resource.h"
 
 namespace trovelle::test {
@@ -20,9 +20,7 @@ constexpr const wchar_t* kDumps[] = {L"C:\\reset-before.txt", L"C:\\reset-no.txt
 
 // Size of the cache's dump in bytes; -1 when it could not be written.
 int64_t DumpSize(ITrovelleCache* cache, const wchar_t* path) {
-    BSTR file = ::SysAllocString(path);
-    const HRESULT result = cache->SaveDebugInfo(file, 0);
-    ::SysFreeString(file);
+    const HRESULT result = SaveDump(*cache, path, 0);
     if (result != S_OK) return -1;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return -1;
@@ -45,10 +43,8 @@ TEST(ResetCache, EmptiesTheRunningServerOnlyAfterYes) {
     ComPtr<ITrovelleCache> cache;
     ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
                                                 IID_PPV_ARGS(&cache)));
-    BSTR folder = ::SysAllocString(L"D:\\Sample");
-    unsigned __int64 size = 0;
-    ASSERT_HRESULT_SUCCEEDED(cache->GetFolderSize(folder, &size));
-    ::SysFreeString(folder);
+    UINT64 size = 0;
+    ASSERT_HRESULT_SUCCEEDED(AskFolderSize(*cache.Get(), L"D:\\Sample", &size));
     EXPECT_GT(size, 0u);
     ASSERT_GT(DumpSize(cache.Get(), kDumps[0]), 0) << "the cache holds folders";
 

@@ -107,7 +107,8 @@ TEST_F(Skin, GroupsListComboPartsAndTheEarlierGroupWins) {
 }
 
 TEST_F(Skin, TheMaskDecidesWhichMessagesAreAnswered) {
-    CtlColorTable table(0xFFFFFFEB);  // the settings dialog's: not edits, not lists
+    CtlColorTable table(kAllButEditsAndLists);
+    ASSERT_EQ(kAllButEditsAndLists, 0xFFFFFFEBu) << "the settings dialog's mask";
     LRESULT result = 0;
     const auto wParam = reinterpret_cast<WPARAM>(dc_);
     const auto control = reinterpret_cast<LPARAM>(Item(kEdit));

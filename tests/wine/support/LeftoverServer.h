@@ -3,10 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "CacheServerConnection.h"
+
 namespace trovelle::test {
 
-// True while a TrovexCache.exe holds its single-instance mutex.
-bool CacheServerRuns();
+using trovelle::CacheServerRuns;
 
 // Gives the server back its own reference and waits until it has ended (bounded).
 void StopCacheServer();

@@ -87,5 +87,24 @@ TEST_F(SettingsStore, RunEntryIsWrittenTestedAndDeleted) {
     EXPECT_FALSE(HasRunEntry());
 }
 
+TEST_F(SettingsStore, RunEntryIsReadOnlyUpTo520BytesAndTheReadCreatesNothing) {
+    EXPECT_EQ(WriteRunEntry(std::wstring(259, L'x')), ERROR_SUCCESS);  // 520 bytes with the NUL
+    EXPECT_TRUE(HasRunEntry());
+    EXPECT_EQ(WriteRunEntry(std::wstring(260, L'x')), ERROR_SUCCESS);  // 522 bytes
+    EXPECT_FALSE(HasRunEntry()) << "a value longer than a path is no entry of ours";
+    DeleteRunEntry();
+
+    // With the Run key gone, looking for the entry leaves it gone.
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kRunKeyPath);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kRunKeyPath);
+    EXPECT_FALSE(HasRunEntry());
+    UniqueRegistryKey after;
+    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_READ, after.Put()),
+              ERROR_SUCCESS) << "looking for the entry made the key";
+    UniqueRegistryKey restored;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, 0, KEY_READ, nullptr,
+                      restored.Put(), nullptr);
+}
+
 }  // namespace
 }  // namespace trovelle

@@ -1,11 +1,13 @@
 #include "TrovexRegistrationTable.h"
 
+#include "TrovexGuidText.h"
+
 namespace trovelle {
 namespace {
 
-#define TROVEX_CLSID L"{40D66076-62FE-4B57-8667-DB802925FBB6}"
+#define TROVEX_CLSID TrovexFolderSize_GUID_TEXT
 #define TROVEX_CLSID_KEY L"CLSID\\" TROVEX_CLSID
-constexpr wchar_t kAppId[] = L"{EBD5536F-8877-4883-A615-AB8264B6AAEF}";
+constexpr wchar_t kAppId[] = L"{EBD5536F-8877-4883-A615-AB8264B6AAEF}";  // no IDL declares it
 constexpr wchar_t kClassName[] = L"TrovexFolderSize Class";
 constexpr wchar_t kHandlerName[] = L"Trovelle Pro column ext";
 
@@ -42,7 +44,7 @@ const std::initializer_list<RegistryEntry> kClassEntries = {
     {kClasses, TROVEX_CLSID_KEY L"\\InprocServer32", L"ThreadingModel", L"Apartment",
      E::RemoveKey, false},
     {kClasses, TROVEX_CLSID_KEY L"\\TypeLib", nullptr,
-     L"{89A82A48-715D-4EE3-B21D-81AAC31C7124}", E::RemoveKey, false},
+     TrovexLib_GUID_TEXT, E::RemoveKey, false},
 
     {kClasses, L"Folder\\Shellex\\ColumnHandlers\\" TROVEX_CLSID, nullptr, kHandlerName,
      E::RemoveKey, false},

@@ -1,11 +1,13 @@
 #include "TrovexBarRegistrationTable.h"
 
+#include "TrovexBarGuidText.h"
+
 namespace trovelle {
 namespace {
 
-#define BAR_CLSID L"{0ACCB754-0E02-4F76-832D-43E9F73F2722}"
+#define BAR_CLSID TrovexExplorerBar_GUID_TEXT
 #define BAR_CLSID_KEY L"CLSID\\" BAR_CLSID
-constexpr wchar_t kAppId[] = L"{000B967E-D53E-4D74-963B-7AF714F2CCF6}";
+constexpr wchar_t kAppId[] = L"{000B967E-D53E-4D74-963B-7AF714F2CCF6}";  // no IDL declares it
 constexpr wchar_t kBarName[] = L"Trovelle Pro Bar";
 constexpr wchar_t kProgId[] = L"TrovexBar.TrovexExplorerBar.1";
 constexpr wchar_t kIndependentProgId[] = L"TrovexBar.TrovexExplorerBar";
@@ -43,7 +45,7 @@ const std::initializer_list<RegistryEntry> kClassEntries = {
     {kClasses, BAR_CLSID_KEY L"\\InprocServer32", L"ThreadingModel", L"Apartment",
      E::RemoveKey, false},
     {kClasses, BAR_CLSID_KEY L"\\TypeLib", nullptr,
-     L"{4E23BA72-FE28-4E57-B8A1-55DCDB45503C}", E::RemoveKey, false},
+     TrovexBarLib_GUID_TEXT, E::RemoveKey, false},
 
     {kMachine, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar", BAR_CLSID, kBarName,
      E::RemoveValueOnly, false},

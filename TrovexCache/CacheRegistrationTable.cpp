@@ -1,13 +1,15 @@
 #include "CacheRegistrationTable.h"
 
+#include "TrovexCacheGuidText.h"
+
 namespace trovelle {
 namespace {
 
 using E = RegistryEntry;
 constexpr RegistryRoot kClasses = RegistryRoot::ClassesRoot;
-#define TROVEX_CACHE_CLSID L"{D4999363-6EB5-4ABB-92C2-B930B324E2C0}"
-#define TROVEX_CACHE_APPID L"{96B77635-FBA8-464A-BD23-03B7E62F5C9F}"
-#define TROVEX_CACHE_LIBID L"{FCB84176-4EBD-4052-8387-0848C287DA79}"
+#define TROVEX_CACHE_CLSID TrovelleCache_GUID_TEXT
+#define TROVEX_CACHE_APPID L"{96B77635-FBA8-464A-BD23-03B7E62F5C9F}"  // no IDL declares AppIDs
+#define TROVEX_CACHE_LIBID TrovexCacheLib_GUID_TEXT
 
 const std::initializer_list<RegistryEntry> kAppIdEntries = {
     {kClasses, L"AppID\\" TROVEX_CACHE_APPID, nullptr, L"TrovexCache", E::RemoveKey, false},

@@ -5,8 +5,13 @@
 function(trovelle_idl_guid_text idl)
   get_filename_component(name ${idl} NAME_WE)
   file(READ ${idl} text)
+  # Square brackets would group CMake list items; the attribute blocks' own do not matter here.
+  string(REPLACE "[" " " text "${text}")
+  string(REPLACE "]" " " text "${text}")
+  # From each uuid(...) to the declaration its attributes belong to: the last keyword before the
+  # declaration's body (attribute blocks hold no braces or semicolons).
   string(REGEX MATCHALL
-         "uuid\\([0-9A-Fa-f-]+\\)[^]]*\\][ \t\r\n]*(interface|library|coclass)[ \t]+[A-Za-z0-9_]+"
+         "uuid\\([0-9A-Fa-f-]+\\)[^;{]*(interface|library|coclass)[ \t]+[A-Za-z0-9_]+"
          declarations "${text}")
   set(body "// Made by the build from ${name}.idl: its GUIDs as registry text.\n#pragma once\n")
   foreach(declaration IN LISTS declarations)

@@ -139,7 +139,7 @@ TEST(ComObject, AClassNotMadeForAggregationRefusesAnOuterObject) {
     Microsoft::WRL::ComPtr<Probe> outer = Probe::Make(&destroyed);
     bool innerDestroyed = false;
     Microsoft::WRL::ComPtr<IUnknown> inner;
-    EXPECT_EQ(Probe::CreateObject(outer.Get(), IID_IUnknown,
+    EXPECT_EQ(Probe::CreateObject(static_cast<IOleWindow*>(outer.Get()), IID_IUnknown,
                                   reinterpret_cast<void**>(inner.GetAddressOf()), &innerDestroyed),
               CLASS_E_NOAGGREGATION);
     EXPECT_FALSE(inner);

@@ -55,7 +55,8 @@ public:
     template <typename... Args>
     static Microsoft::WRL::ComPtr<Derived> Make(Args&&... args) {
         Microsoft::WRL::ComPtr<Derived> made;
-        made.Attach(new (std::nothrow) Derived(std::forward<Args>(args)...));
+        // Takes over the creation reference; mingw-w64's ComPtr::Attach would add one.
+        *made.GetAddressOf() = new (std::nothrow) Derived(std::forward<Args>(args)...);
         return made;
     }
 

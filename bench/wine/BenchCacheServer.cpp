@@ -134,7 +134,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring tree = argc > 1 ? argv[1] : L"D:\\Big20k";
     ComApartment apartment;
     HRESULT connected = E_FAIL;
-    auto cache = ConnectToCache(&connected);
+    auto cache = ConnectToCacheServer(&connected);
     if (!cache) {
         std::printf("cannot reach the cache server: 0x%08lX\n", static_cast<unsigned long>(connected));
         return 2;

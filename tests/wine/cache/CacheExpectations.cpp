@@ -10,7 +10,7 @@ namespace trovelle::test {
 
 Microsoft::WRL::ComPtr<ITrovelleCache> Connect() {
     HRESULT result = E_FAIL;
-    auto cache = ConnectToCache(&result);
+    auto cache = ConnectToCacheServer(&result);
     EXPECT_EQ(result, S_OK);
     return cache;
 }

@@ -367,7 +367,7 @@ TEST_F(CacheServer, SplashShowsWhileTheFixedDrivesAreScannedAndClosesAfter) {
     }
     ASSERT_NE(splash, nullptr) << "no splash shown while the drives were scanned";
     test::SaveScreenshot(splash, L"cache-splash");
-    for (int wait = 0; wait < 600 && ::IsWindow(splash); ++wait) std::this_thread::sleep_for(100ms);
+    test::BecomesTrueWithin(60s, [&] { return !::IsWindow(splash); }, 100ms);
     EXPECT_FALSE(::IsWindow(splash)) << "the splash stayed after a minute";
     ComPtr<ITrovelleCache> cache = Connect();
     ASSERT_TRUE(cache);

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "CacheExpectations.h"
+#include "Eventually.h"
 #include "LeftoverServer.h"
 #include "SettingsStore.h"
 #include "TestFiles.h"
@@ -73,11 +74,7 @@ TEST_F(ServerUnderMisuse, ReleaseServerTwiceGivesUpTheServersReferenceOnce) {
     second.Reset();
     third.Reset();
     // With every client gone the server ends as usual, about six seconds later.
-    const auto released = std::chrono::steady_clock::now();
-    while (CacheServerRuns() && std::chrono::steady_clock::now() - released < 20s) {
-        std::this_thread::sleep_for(100ms);
-    }
-    EXPECT_FALSE(CacheServerRuns());
+    EXPECT_TRUE(BecomesTrueWithin(20s, [] { return !CacheServerRuns(); }, 100ms));
 }
 
 TEST_F(ServerUnderMisuse, ADumpThatCannotBeWrittenStallsNoOtherClient) {
@@ -130,9 +127,7 @@ TEST_F(ServerUnderMisuse, CreateCacheWhileItsScansRunStartsNothingMore) {
                 before, scanning, afterAgain);
     EXPECT_LE(afterAgain, scanning) << "a second CreateCache started threads of its own";
     // Once the scans are done, a new call scans again (from the cache where it is valid).
-    for (int wait = 0; wait < 600 && ThreadsOf(server) > before; ++wait) {
-        std::this_thread::sleep_for(100ms);
-    }
+    BecomesTrueWithin(60s, [&] { return ThreadsOf(server) <= before; }, 100ms);
     EXPECT_EQ(cache->CreateCache(), S_OK);
     EXPECT_TRUE(CacheServerRuns());
 }

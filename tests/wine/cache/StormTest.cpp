@@ -15,6 +15,7 @@
 
 #include "CacheExpectations.h"
 #include "ChildProcess.h"
+#include "Eventually.h"
 #include "LeftoverServer.h"
 #include "SettingsStore.h"
 #include "TestFiles.h"
@@ -202,7 +203,7 @@ TEST_F(Storm, RoundsOfRandomChangesOnOneServerEndWithEveryFolderRight) {
     StopCacheServer();
     ChildProcess server = StartChild(kServerPath, std::wstring(L"/ChangeLog ") + kChangeLog);
     ASSERT_TRUE(server.process);
-    for (int wait = 0; wait < 100 && !CacheServerRuns(); ++wait) std::this_thread::sleep_for(50ms);
+    BecomesTrueWithin(5s, [] { return CacheServerRuns(); }, 50ms);
     auto cache = Connect();
     ASSERT_TRUE(cache);
 

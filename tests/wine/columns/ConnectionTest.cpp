@@ -23,7 +23,7 @@ const std::wstring kBullets12(12, L'\u2022');
 
 // The server's count of objects handed to clients, from the head of its debug dump.
 uint64_t ObjectsHandedOut() {
-    auto cache = ConnectToCache();
+    auto cache = ConnectToCacheServer();
     if (!cache) return 0;
     const wchar_t file[] = L"C:\\trovelle-connection-counters.txt";
     SaveDump(*cache.Get(), file, 3);

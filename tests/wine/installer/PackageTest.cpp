@@ -245,7 +245,7 @@ TEST_F(Package, RemovalEndsTheRunningServerAndLeavesNothingBehind) {
     {
         const ComApartment apartment;
         HRESULT connected = E_FAIL;
-        auto cache = ConnectToCache(&connected);
+        auto cache = ConnectToCacheServer(&connected);
         ASSERT_EQ(connected, S_OK) << "the installed server did not start";
         UINT64 size = 0;
         EXPECT_EQ(AskFolderSize(*cache.Get(), L"D:\\Sample", &size), S_OK);

@@ -41,7 +41,7 @@ namespace {
 // A connection, or a line saying why there is none.
 Microsoft::WRL::ComPtr<ITrovelleCache> ConnectOrReport() {
     HRESULT connected = E_FAIL;
-    auto cache = ConnectToCache(&connected);
+    auto cache = ConnectToCacheServer(&connected);
     if (!cache) std::wprintf(L"connect failed: 0x%08lX\n", static_cast<unsigned long>(connected));
     return cache;
 }
@@ -93,7 +93,7 @@ DWORD WINAPI ChurnMain(void* raw) {
     while (::GetTickCount64() < work.until) {
         const ULONGLONG started = ::GetTickCount64();
         HRESULT hr = E_FAIL;
-        auto cache = ConnectToCache(&hr);
+        auto cache = ConnectToCacheServer(&hr);
         UINT64 size = 0;
         if (cache) hr = AskFolderSize(*cache.Get(), work.folder.c_str(), &size);
         if (FAILED(hr)) {
@@ -177,7 +177,7 @@ int Signal(const wchar_t* name) {
 int Poll(const std::wstring& folder, const wchar_t* stopEvent) {
     ComApartment apartment;
     UniqueKernelHandle stop(::OpenEventW(SYNCHRONIZE, FALSE, stopEvent));
-    auto cache = ConnectToCache();
+    auto cache = ConnectToCacheServer();
     if (!stop || !cache) return 3;
     int calls = 0;
     int failed = 0;

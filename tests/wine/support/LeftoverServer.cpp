@@ -1,7 +1,8 @@
 #include "LeftoverServer.h"
 
 #include <chrono>
-#include <thread>
+
+#include "Eventually.h"
 
 namespace trovelle::test {
 
@@ -10,7 +11,7 @@ void StopCacheServer() {
     if (!CacheServerRuns()) return;
     ReleaseRunningServer();
     // The server ends about six seconds after its last client; give it ample room.
-    for (int wait = 0; wait < 150 && CacheServerRuns(); ++wait) std::this_thread::sleep_for(100ms);
+    BecomesTrueWithin(15s, [] { return !CacheServerRuns(); }, 100ms);
 }
 
 }  // namespace trovelle::test

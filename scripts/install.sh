@@ -26,8 +26,9 @@ for dll in Trovex/Trovex.dll TrovexBar/TrovexBar.dll; do
         wine regsvr32 /s "$install_dir\\$(basename "$dll")"
     fi
 done
-# The settings program and its help file, which it looks for beside itself.
-for file in TrovexProperties/TrovexProperties.exe TrovexProperties/TrovellePro.chm; do
+# The settings program and its help file, which it looks for beside itself, and the window.
+for file in TrovexProperties/TrovexProperties.exe TrovexProperties/TrovellePro.chm \
+            TrovelleBrowser/TrovelleBrowser.exe; do
     if [ $tools_only = 0 ] && [ -f "$WIN_BUILD/$file" ]; then
         cp -f "$WIN_BUILD/$file" "$folder/"
     fi

@@ -1,10 +1,8 @@
 // Lists a folder the way Explorer's Details view did, with every registered column handler:
 //   DetailsHost [--tsv] [--columns] [--item PATH]... [FOLDER]
-//   DetailsHost --window [--seconds N [--picture FILE.bmp]] [FOLDER]
 // --tsv prints machine-readable cells, --columns the handlers' column descriptions, --item asks
 // for one path (which need not exist; a missing one is handed over as a plain file).
-// --window shows the folder in a window instead, under a rebar of every registered toolbar band;
-// --seconds closes that window by itself after N seconds, --picture saves it just before.
+// Trovelle Pro's own window (TrovelleBrowser) shows the same cells in a window.
 #include <windows.h>
 
 #include <cwchar>
@@ -16,7 +14,6 @@
 #include "ConsoleOutput.h"
 #include "DetailsTable.h"
 #include "FolderItems.h"
-#include "HostWindow.h"
 #include "UniqueHandle.h"
 
 namespace {
@@ -30,9 +27,6 @@ struct Request {
     std::vector<std::wstring> items;
     bool tabSeparated = false;
     bool columnInfo = false;
-    bool window = false;
-    UINT seconds = 0;
-    std::wstring picture;
     int exitCode = 0;
 };
 
@@ -60,10 +54,10 @@ DWORD WINAPI FillDetails(void* parameter) {
         WriteOutput(FormatColumnInfo(set));
         return 0;
     }
-    bool listed = true;
+    DWORD error = ERROR_SUCCESS;
     const std::vector<ListedItem> items =
-        request.items.empty() ? ListFolder(request.folder, listed) : ExplicitItems(request.items);
-    if (!listed) {
+        request.items.empty() ? ListFolder(request.folder, error) : ExplicitItems(request.items);
+    if (error != ERROR_SUCCESS) {
         WriteOutput(L"Cannot list " + request.folder + L"\n");
         request.exitCode = 2;
         return 0;
@@ -82,12 +76,6 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring argument = argv[i];
         if (argument == L"--tsv") {
             request.tabSeparated = true;
-        } else if (argument == L"--window") {
-            request.window = true;
-        } else if (argument == L"--picture" && i + 1 < argc) {
-            request.picture = argv[++i];
-        } else if (argument == L"--seconds" && i + 1 < argc) {
-            request.seconds = static_cast<UINT>(std::wcstoul(argv[++i], nullptr, 10));
         } else if (argument == L"--columns") {
             request.columnInfo = true;
         } else if (argument == L"--item" && i + 1 < argc) {
@@ -95,12 +83,6 @@ int wmain(int argc, wchar_t** argv) {
         } else {
             request.folder = argument;
         }
-    }
-    if (request.window) {
-        // Bands live on the window's thread, in its apartment, as in a browser window.
-        const ComApartment apartment;
-        if (!apartment) return 3;
-        return HostWindow(request.folder, request.seconds, request.picture).Run();
     }
     UniqueKernelHandle worker(::CreateThread(nullptr, 0, FillDetails, &request, 0, nullptr));
     if (!worker) return 3;

@@ -10,12 +10,6 @@ namespace {
 
 constexpr size_t kGap = 2;
 
-std::wstring Hex(HRESULT value) {
-    wchar_t text[16];
-    std::swprintf(text, std::size(text), L"0x%08X", static_cast<unsigned>(value));
-    return text;
-}
-
 std::wstring GuidText(const GUID& guid) {
     wchar_t text[40] = {};
     ::StringFromGUID2(guid, text, static_cast<int>(std::size(text)));
@@ -34,32 +28,13 @@ bool RightAligned(const HostColumn& column) {
 
 }  // namespace
 
-std::wstring ShownText(const Cell& cell) {
-    if (cell.result == S_OK) return cell.text;
-    if (cell.result == S_FALSE) return {};
-    return L"<" + Hex(cell.result) + L">";
-}
-
 CellRows FillCells(ColumnSet& set, const std::vector<ListedItem>& items) {
     CellRows rows;
     for (const ListedItem& item : items) {
         std::vector<Cell>& row = rows.emplace_back();
         for (const HostColumn& column : set.columns) {
-            VARIANT value;
-            ::VariantInit(&value);
-            Cell cell;
-            cell.result = set.handlers[column.handler].provider->GetItemData(&column.info.scid,
-                                                                             &item.data, &value);
-            if (cell.result == S_OK) {
-                VARIANT text;
-                ::VariantInit(&text);
-                if (SUCCEEDED(::VariantChangeType(&text, &value, 0, VT_BSTR))) {
-                    cell.text.assign(text.bstrVal, ::SysStringLen(text.bstrVal));
-                }
-                ::VariantClear(&text);
-            }
-            ::VariantClear(&value);
-            row.push_back(std::move(cell));
+            row.push_back(AskCell(*set.handlers[column.handler].provider.Get(), column.info,
+                                  item.data));
         }
     }
     return rows;
@@ -107,7 +82,7 @@ std::wstring FormatTabSeparated(const ColumnSet& set, const std::vector<ListedIt
             } else if (cell.result == S_FALSE) {
                 out += L"-";
             } else {
-                out += L"!" + Hex(cell.result);
+                out += L"!" + HresultText(cell.result);
             }
         }
         out += L"\n";
@@ -126,7 +101,7 @@ std::wstring FormatColumnInfo(const ColumnSet& set) {
                GuidText(info.scid.fmtid) + L"\t" + numbers + L"\n";
     }
     for (const HandlerFailure& failure : set.failures) {
-        out += L"! handler " + failure.clsid + L" failed with " + Hex(failure.result) + L"\n";
+        out += L"! handler " + failure.clsid + L" failed with " + HresultText(failure.result) + L"\n";
     }
     return out;
 }

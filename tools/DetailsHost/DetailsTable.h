@@ -8,19 +8,11 @@
 
 #include "ColumnHandlers.h"
 #include "FolderItems.h"
+#include "ItemCells.h"
 
 namespace trovelle::host {
 
-// One cell as the handler answered it.
-struct Cell {
-    HRESULT result = S_FALSE;
-    std::wstring text;  // for S_OK with a VT_BSTR
-};
-
 using CellRows = std::vector<std::vector<Cell>>;  // [item][column]
-
-// A cell as people see it: its text, blank for S_FALSE, "<0x...>" for a failed call.
-std::wstring ShownText(const Cell& cell);
 
 // Asks every column's handler for every item's cell (GetItemData).
 CellRows FillCells(ColumnSet& set, const std::vector<ListedItem>& items);

@@ -18,20 +18,30 @@ void FillColumnData(ListedItem& item, const std::wstring& fullPath, DWORD attrib
     item.data.pwszExt = ::PathFindExtensionW(item.data.wszFile);
 }
 
-std::vector<ListedItem> ListFolder(const std::wstring& folder, bool& listed) {
+std::vector<ListedItem> ListFolder(const std::wstring& folder, DWORD& error) {
     std::vector<ListedItem> items;
     std::wstring base = folder;
     if (!base.empty() && base.back() == L'\\') base.pop_back();
     WIN32_FIND_DATAW found;
     UniqueFindHandle find(::FindFirstFileW((base + L"\\*").c_str(), &found));
-    listed = static_cast<bool>(find);
-    if (!find) return items;
+    error = find ? ERROR_SUCCESS : ::GetLastError();
+    if (!find) {
+        // A drive root has no "." entry: an empty one finds nothing, yet it was listed.
+        const DWORD attributes = ::GetFileAttributesW((base + L"\\").c_str());
+        if (error == ERROR_FILE_NOT_FOUND && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            error = ERROR_SUCCESS;
+        }
+        return items;
+    }
     do {
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         ListedItem item;
         item.name = name;
         item.data.dwFileAttributes = found.dwFileAttributes;
+        item.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+        item.lastWrite = found.ftLastWriteTime;
         items.push_back(std::move(item));
     } while (::FindNextFileW(find.Get(), &found));
 

@@ -1,0 +1,99 @@
+#include "BrowserSettings.h"
+
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+#include "SettingsStore.h"
+
+namespace trovelle::browser {
+namespace {
+
+// The raw bytes of one of this program's values, empty when it is missing.
+std::vector<BYTE> ReadValue(const wchar_t* name, DWORD type) {
+    const SettingsKey key = SettingsKey::OpenForReading();
+    if (!key) return {};
+    DWORD storedType = 0, size = 0;
+    if (::RegQueryValueExW(key.Handle(), name, nullptr, &storedType, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        storedType != type) {
+        return {};
+    }
+    std::vector<BYTE> bytes(size);
+    if (::RegQueryValueExW(key.Handle(), name, nullptr, nullptr, bytes.data(), &size) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+// Text as stored (REG_SZ or REG_MULTI_SZ), whatever terminators the bytes carry or lack.
+std::wstring ReadText(const wchar_t* name, DWORD type) {
+    const std::vector<BYTE> bytes = ReadValue(name, type);
+    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text;
+}
+
+void WriteValue(HKEY key, const wchar_t* name, DWORD type, const void* data, size_t bytes) {
+    ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes));
+}
+
+}  // namespace
+
+std::optional<std::wstring> ReadLastFolder() {
+    std::wstring folder = ReadText(kLastFolderValue, REG_SZ);
+    if (folder.empty() || folder.find(L'\0') != std::wstring::npos) return std::nullopt;
+    return folder;
+}
+
+std::optional<WINDOWPLACEMENT> ReadPlacement() {
+    const std::vector<BYTE> bytes = ReadValue(kPlacementValue, REG_BINARY);
+    WINDOWPLACEMENT placement = {};
+    if (bytes.size() != sizeof(placement)) return std::nullopt;
+    std::memcpy(&placement, bytes.data(), sizeof(placement));
+    const RECT& normal = placement.rcNormalPosition;
+    if (placement.length != sizeof(placement) || normal.right - normal.left < 200 ||
+        normal.bottom - normal.top < 150 ||
+        ::MonitorFromRect(&normal, MONITOR_DEFAULTTONULL) == nullptr) {
+        return std::nullopt;  // damaged, or on a monitor that is gone
+    }
+    return placement;
+}
+
+ColumnWidths ReadColumnWidths() {
+    ColumnWidths widths;
+    const std::wstring text = ReadText(kColumnWidthsValue, REG_MULTI_SZ);
+    // "name=width" strings, one per column.
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(L'\0', start), text.size());
+        const std::wstring entry = text.substr(start, end - start);
+        const size_t equals = entry.rfind(L'=');
+        if (equals != std::wstring::npos && equals > 0) {
+            const int width = static_cast<int>(std::wcstol(entry.c_str() + equals + 1, nullptr, 10));
+            if (width > 0 && width < 4000) widths[entry.substr(0, equals)] = width;
+        }
+        start = end + 1;
+    }
+    return widths;
+}
+
+void SaveBrowserState(const std::wstring& folder, const WINDOWPLACEMENT& placement,
+                      const ColumnWidths& widths) {
+    const SettingsKey key = SettingsKey::OpenForWriting(KEY_SET_VALUE);
+    if (!key) return;
+    WriteValue(key.Handle(), kLastFolderValue, REG_SZ, folder.c_str(),
+               (folder.size() + 1) * sizeof(wchar_t));
+    WriteValue(key.Handle(), kPlacementValue, REG_BINARY, &placement, sizeof(placement));
+    std::wstring list;
+    for (const auto& [name, width] : widths) {
+        list += name + L"=" + std::to_wstring(width);
+        list += L'\0';
+    }
+    list += L'\0';
+    WriteValue(key.Handle(), kColumnWidthsValue, REG_MULTI_SZ, list.data(),
+               list.size() * sizeof(wchar_t));
+}
+
+}  // namespace trovelle::browser

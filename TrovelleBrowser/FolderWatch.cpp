@@ -1,0 +1,81 @@
+#include "FolderWatch.h"
+
+#include <set>
+
+#include "FolderWorker.h"
+#include "WideText.h"
+#include "changes/ChangeRecords.h"
+
+namespace trovelle::browser {
+namespace {
+
+constexpr DWORD kBufferBytes = 64 * 1024;
+constexpr DWORD kWatched = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                           FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+
+std::unique_ptr<FolderChanges> NamesIn(const uint8_t* batch, DWORD length, uint64_t generation) {
+    auto changes = std::make_unique<FolderChanges>();
+    changes->generation = generation;
+    const std::vector<ChangeRecord> records = DecodeChangeRecords(batch, length);
+    if (records.empty()) {
+        changes->everything = true;  // an overflow, or bytes that cannot be trusted
+        return changes;
+    }
+    std::set<std::wstring> names;
+    for (const ChangeRecord& record : records) {
+        const std::wstring path = ToWide(record.name);
+        names.insert(path.substr(0, path.find(L'\\')));
+    }
+    changes->names.assign(names.begin(), names.end());
+    return changes;
+}
+
+void WatchUntilStopped(HWND window, UniqueKernelHandle folder, HANDLE stop, uint64_t generation) {
+    const UniqueKernelHandle completed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!completed) return;
+    std::vector<uint8_t> buffer(kBufferBytes);
+    for (;;) {
+        OVERLAPPED overlapped = {};
+        overlapped.hEvent = completed.Get();
+        if (!::ReadDirectoryChangesW(folder.Get(), buffer.data(), kBufferBytes, TRUE, kWatched,
+                                     nullptr, &overlapped, nullptr)) {
+            return;  // the folder went away; the next listing will say so
+        }
+        const HANDLE waits[] = {completed.Get(), stop};
+        const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+        DWORD bytes = 0;
+        if (woke != WAIT_OBJECT_0) {
+            ::CancelIoEx(folder.Get(), &overlapped);
+            ::GetOverlappedResult(folder.Get(), &overlapped, &bytes, TRUE);  // the buffer stays
+            return;                                                            // until it ends
+        }
+        const bool read = ::GetOverlappedResult(folder.Get(), &overlapped, &bytes, FALSE);
+        auto changes = NamesIn(buffer.data(), read ? bytes : 0, generation);
+        if (::PostMessageW(window, kFolderChanged, 0, reinterpret_cast<LPARAM>(changes.get()))) {
+            changes.release();
+        }
+        if (!read) return;
+    }
+}
+
+}  // namespace
+
+void FolderWatch::Watch(const std::wstring& folder, uint64_t generation) {
+    Stop();
+    UniqueKernelHandle handle(::CreateFileW(
+        folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+    stop_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!handle || !stop_) return;  // the view stays, only without live updates
+    thread_ = std::thread(WatchUntilStopped, window_, std::move(handle), stop_.Get(), generation);
+}
+
+void FolderWatch::Stop() {
+    if (thread_.joinable()) {
+        ::SetEvent(stop_.Get());
+        thread_.join();
+    }
+    stop_.Reset();
+}
+
+}  // namespace trovelle::browser

@@ -17,6 +17,10 @@ namespace trovelle::browser {
 namespace {
 
 constexpr UINT_PTR kChangeTimer = 1;
+constexpr UINT_PTR kSettleTimer = 2;
+// Whoever else follows the change (the cache server) may answer from before it for a moment;
+// the rows it touched, and every folder's total, are asked once more after this long.
+constexpr UINT kSettleMs = 1500;
 // Changes are measured once they have been quiet this long, and never later than the
 // longest wait after the first of them.
 constexpr UINT kChangeQuietMs = 500;
@@ -51,12 +55,13 @@ std::wstring Trimmed(const std::wstring& text) {
 bool AltHeld(LPARAM lParam) { return (lParam & (1 << 29)) != 0; }
 bool ControlHeld() { return ::GetKeyState(VK_CONTROL) < 0; }
 
-// Another window of this program where this one would open: the new one opens beside it.
-bool PlaceTaken(const RECT& place) {
+// Whether another window of this program has its top left corner at `place`'s.
+bool PlaceTaken(HWND self, const RECT& place) {
     for (HWND other = ::FindWindowExW(nullptr, nullptr, kBrowserWindowClass, nullptr);
          other != nullptr; other = ::FindWindowExW(nullptr, other, kBrowserWindowClass, nullptr)) {
         RECT bounds = {};
-        if (::GetWindowRect(other, &bounds) && bounds.left == place.left && bounds.top == place.top) {
+        if (other != self && ::GetWindowRect(other, &bounds) && bounds.left == place.left &&
+            bounds.top == place.top) {
             return true;
         }
     }
@@ -101,17 +106,23 @@ bool BrowserWindow::Open(HINSTANCE instance, const std::wstring& folder, int sho
 }
 
 void BrowserWindow::PlaceWindow(int showCommand) {
-    if (std::optional<WINDOWPLACEMENT> placement = ReadPlacement()) {
-        RECT& normal = placement->rcNormalPosition;
-        while (PlaceTaken(normal)) ::OffsetRect(&normal, kCascadeStep, kCascadeStep);
-        if (placement->showCmd == SW_SHOWMINIMIZED) placement->showCmd = SW_SHOWNORMAL;
-        if (showCommand != SW_SHOWDEFAULT && showCommand != SW_SHOWNORMAL) {
-            placement->showCmd = static_cast<UINT>(showCommand);
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    ::GetWindowPlacement(window_, &placement);
+    placement.showCmd = showCommand == SW_SHOWDEFAULT ? SW_SHOWNORMAL : static_cast<UINT>(showCommand);
+    if (const std::optional<WINDOWPLACEMENT> kept = ReadPlacement()) {
+        placement.rcNormalPosition = kept->rcNormalPosition;
+        // Started plainly, the window comes back maximized if it was.
+        if (kept->showCmd == SW_SHOWMAXIMIZED &&
+            (showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOWNORMAL)) {
+            placement.showCmd = SW_SHOWMAXIMIZED;
         }
-        ::SetWindowPlacement(window_, &*placement);
-    } else {
-        ::ShowWindow(window_, showCommand);
     }
+    // Another window of this program in the same place: this one opens beside it.
+    while (PlaceTaken(window_, placement.rcNormalPosition)) {
+        ::OffsetRect(&placement.rcNormalPosition, kCascadeStep, kCascadeStep);
+    }
+    ::SetWindowPlacement(window_, &placement);
     ::UpdateWindow(window_);
 }
 
@@ -141,7 +152,13 @@ LRESULT BrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (wParam == kChangeTimer) {
                 ::KillTimer(window_, kChangeTimer);
                 firstChange_ = 0;
+                settling_ = changed_;
+                settling_.allFolders = true;
+                ::SetTimer(window_, kSettleTimer, kSettleMs, nullptr);
                 Refresh(std::exchange(changed_, RefreshScope{false, {}}));
+            } else if (wParam == kSettleTimer) {
+                ::KillTimer(window_, kSettleTimer);
+                Refresh(std::exchange(settling_, RefreshScope{false, {}}));
             }
             return 0;
         case kListingReady:
@@ -219,7 +236,12 @@ LRESULT BrowserWindow::OnNotify(const NMHDR& header) {
         case LVN_COLUMNCLICK:
             view_.SortBy(static_cast<size_t>(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
             return 0;
-        case LVN_ITEMACTIVATE:
+        // Enter and a double click open an item (list views differ in whether they also send
+        // LVN_ITEMACTIVATE for Enter, so that one is not used).
+        case NM_RETURN:
+            OpenItem(-1);
+            return 0;
+        case NM_DBLCLK:
             OpenItem(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
             return 0;
         default:
@@ -254,7 +276,7 @@ void BrowserWindow::OnCommand(UINT command) {
 
 BOOL BrowserWindow::PreTranslateMessage(MSG* message) {
     if (message->hwnd != window_ && !::IsChild(window_, message->hwnd)) return FALSE;
-    const HWND focus = ::GetFocus();
+    const bool inAddress = message->hwnd == bars_.address;
     if (message->message == WM_KEYDOWN) {
         switch (message->wParam) {
             case VK_F5: OnCommand(ID_VIEW_REFRESH); return TRUE;
@@ -267,16 +289,16 @@ BOOL BrowserWindow::PreTranslateMessage(MSG* message) {
                 OpenNewWindow();
                 return TRUE;
             case VK_RETURN:
-                if (focus != bars_.address) return FALSE;
+                if (!inAddress) return FALSE;
                 NavigateToTyped();
                 return TRUE;
             case VK_ESCAPE:
-                if (focus != bars_.address) return FALSE;
+                if (!inAddress) return FALSE;
                 ShowFolderState();
                 ::SetFocus(view_.Window());
                 return TRUE;
             case VK_BACK:
-                if (focus != view_.Window()) return FALSE;
+                if (message->hwnd != view_.Window()) return FALSE;  // the address box edits
                 OnCommand(ID_GO_UP);
                 return TRUE;
             default: return FALSE;
@@ -306,6 +328,7 @@ void BrowserWindow::Refresh(RefreshScope scope) {
         // Another listing is on its way: this refresh comes after it.
         changed_.everything = changed_.everything || scope.everything;
         changed_.names.insert(scope.names.begin(), scope.names.end());
+        changed_.allFolders = changed_.allFolders || scope.allFolders;
         ::SetTimer(window_, kChangeTimer, kChangeQuietMs, nullptr);
         return;
     }
@@ -332,6 +355,7 @@ void BrowserWindow::OnListing(std::unique_ptr<Listing> listing) {
         folder_ = listing->folder;
         folderTotal_.clear();
         ::KillTimer(window_, kChangeTimer);
+        ::KillTimer(window_, kSettleTimer);
         changed_ = RefreshScope{false, {}};
         ++watchGeneration_;
         if (folder_ != kDrivesPath) {

@@ -89,6 +89,8 @@ private:
     // Changes seen since the last refresh, measured again when they settle.
     RefreshScope changed_{false, {}};
     ULONGLONG firstChange_ = 0;
+    // What the last changes touched, asked once more a little later.
+    RefreshScope settling_{false, {}};
 };
 
 }  // namespace trovelle::browser

@@ -86,6 +86,7 @@ std::vector<FillItem> FolderView::Show(Listing listing, bool refresh, const Refr
         rows[r].cells = old.cells;
         rows[r].measured = true;
         toMeasure[r] = scope.everything || scope.names.count(rows[r].item.name) != 0 ||
+                       (scope.allFolders && rows[r].item.IsFolder()) ||
                        ItemMoved(old.item, rows[r].item);
     }
     rows_ = std::move(rows);

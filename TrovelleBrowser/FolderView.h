@@ -22,6 +22,7 @@ namespace trovelle::browser {
 struct RefreshScope {
     bool everything = true;
     std::set<std::wstring> names;  // rows a change touched, when not everything
+    bool allFolders = false;       // and every folder row
 };
 
 class FolderView {

@@ -30,9 +30,13 @@ std::unique_ptr<FolderChanges> NamesIn(const uint8_t* batch, DWORD length, uint6
     return changes;
 }
 
-void WatchUntilStopped(HWND window, UniqueKernelHandle folder, HANDLE stop, uint64_t generation) {
+// Opened here rather than on the window's thread, which must never wait for a disk.
+void WatchUntilStopped(HWND window, std::wstring path, HANDLE stop, uint64_t generation) {
+    const UniqueKernelHandle folder(::CreateFileW(
+        path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
     const UniqueKernelHandle completed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!completed) return;
+    if (!folder || !completed) return;  // the view stays, only without live updates
     std::vector<uint8_t> buffer(kBufferBytes);
     for (;;) {
         OVERLAPPED overlapped = {};
@@ -62,12 +66,9 @@ void WatchUntilStopped(HWND window, UniqueKernelHandle folder, HANDLE stop, uint
 
 void FolderWatch::Watch(const std::wstring& folder, uint64_t generation) {
     Stop();
-    UniqueKernelHandle handle(::CreateFileW(
-        folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
     stop_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!handle || !stop_) return;  // the view stays, only without live updates
-    thread_ = std::thread(WatchUntilStopped, window_, std::move(handle), stop_.Get(), generation);
+    if (!stop_) return;
+    thread_ = std::thread(WatchUntilStopped, window_, folder, stop_.Get(), generation);
 }
 
 void FolderWatch::Stop() {

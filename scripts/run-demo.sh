@@ -2,8 +2,10 @@
 # The main job: a folder listed the way Explorer's Details view lists it, with the three size
 # columns filled by Trovex.dll and the folder totals answered by TrovexCache.exe, which COM
 # starts on first use. For the sample folder it then grows the folder and lists it again, to show
-# the server following the change, and finally shows the folder in the host's window with the
-# toolbar band docked (on a private display; the picture is kept under build/screenshots).
+# the server following the change, and finally opens the folder in Trovelle Pro's own window
+# (in Wine's virtual desktop on a private display), walks into its largest subfolder and sorts
+# it by size, largest first, under the docked toolbar band; the picture is kept under
+# build/screenshots.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
@@ -37,5 +39,17 @@ fi
 rm -f "$dump"
 
 echo
-echo "== the same folder in the host's window, with the TrovexBar band docked above the list"
-"$here/../tools/DetailsHost/show-window.sh" "$folder"
+echo "== Trovelle Pro's window: $folder, its largest subfolder opened and sorted by size"
+picture="$TROVELLE_BUILD/screenshots/trovelle-browser.png"
+shot="$WINEPREFIX/drive_c/trovelle-browser.bmp"
+rm -f "$shot"
+mkdir -p "$(dirname "$picture")"
+# Wine's explorer does not pass the tour's exit code on: the picture is its proof.
+"$here/wine-run-display.sh" explorer /desktop=TrovellePro,1280x800 "$tools\\BrowserTour.exe" \
+    "$folder" 'C:\trovelle-browser.bmp' | grep -v '^wine: ' || true
+if [ ! -s "$shot" ]; then
+    echo "The window's tour saved no picture" >&2
+    exit 1
+fi
+convert "$shot" "$picture"
+echo "Saved $picture"

@@ -14,7 +14,7 @@
 
 #include "CacheSession.h"
 #include "ComApartment.h"
-#include "HostProcess.h"
+#include "BrowserProcess.h"
 #include "LeftoverServer.h"
 #include "PackageSession.h"
 #include "RegistrySnapshot.h"
@@ -41,8 +41,13 @@ const std::vector<std::wstring> kInstallerLists = {
 };
 // Besides those, the product's Add/Remove Programs entry comes and goes with the package, and the
 // user's settings are the user's: none of it is what the deliverables register.
+// The window's verbs on folders and drives come with the package alone.
+const std::vector<std::wstring> kWindowVerbs = {
+    L"HKLM\\Software\\Classes\\Directory\\shell\\TrovellePro",
+    L"HKLM\\Software\\Classes\\Drive\\shell\\TrovellePro",
+};
 const std::vector<std::wstring> kNotRegistration = {
-    kInstallerLists[0], kInstallerLists[1],
+    kInstallerLists[0], kInstallerLists[1], kWindowVerbs[0], kWindowVerbs[1],
     L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
     kSettings,
 };
@@ -62,13 +67,24 @@ bool Exists(const std::wstring& path) {
 }
 
 // Per-machine shortcuts go to the common Start menu; Wine's installer puts them in the user's.
-bool SettingsShortcutExists() {
+bool ShortcutExists(const std::wstring& name) {
     for (const int folder : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
         wchar_t path[MAX_PATH] = {};
         ::SHGetFolderPathW(nullptr, folder, nullptr, 0, path);
-        if (Exists(std::wstring(path) + L"\\Trovelle Pro Settings.lnk")) return true;
+        if (Exists(std::wstring(path) + L"\\" + name + L".lnk")) return true;
     }
     return false;
+}
+
+bool SettingsShortcutExists() { return ShortcutExists(L"Trovelle Pro Settings"); }
+
+// The command of the window's verb on folders or drives ("Directory", "Drive"), or "".
+std::wstring VerbCommand(const std::wstring& kind) {
+    wchar_t command[MAX_PATH * 2] = {};
+    DWORD size = sizeof(command);
+    const std::wstring key = kind + L"\\shell\\TrovellePro\\command";
+    ::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, command, &size);
+    return command;
 }
 
 std::wstring UninstallValue(const std::wstring& productCode, const wchar_t* name) {
@@ -152,10 +168,16 @@ protected:
 
     static void ExpectFilesInstalled() {
         for (const wchar_t* file : {L"TrovexCache.exe", L"Trovex.dll", L"TrovexBar.dll",
-                                    L"TrovexProperties.exe", L"TrovellePro.chm"}) {
+                                    L"TrovexProperties.exe", L"TrovellePro.chm",
+                                    L"TrovelleBrowser.exe"}) {
             EXPECT_TRUE(Exists(InstallFolder() + L"\\" + file)) << ::testing::PrintToString(file);
         }
         EXPECT_TRUE(SettingsShortcutExists());
+        EXPECT_TRUE(ShortcutExists(L"Trovelle Pro"));
+        // "Show sizes in Trovelle Pro" on a folder or a drive opens the window there.
+        const std::wstring command = L"\"" + InstallFolder() + L"\\TrovelleBrowser.exe\" \"%V\"";
+        EXPECT_EQ(VerbCommand(L"Directory"), command);
+        EXPECT_EQ(VerbCommand(L"Drive"), command);
     }
 
     static inline RegistrySnapshot untouched_;
@@ -187,30 +209,24 @@ TEST_F(Package, AQuietInstallWritesExactlyWhatSelfRegistrationWrites) {
 TEST_F(Package, TheInstalledColumnsAndBandWork) {
     ASSERT_EQ(InstalledProducts().size(), 1u);
     {
-        HostProcess host(StagedFile(L"DetailsHost.exe"), L"D:\\Sample");
-        ASSERT_NE(host.Window(), nullptr) << "the host window did not appear";
-        EXPECT_NE(host.WaitForChild(TOOLBARCLASSNAMEW, L"TrovellePro Toolbar"), nullptr)
-            << "the installed band is not docked in the host's rebar";
-        const HWND list = host.WaitForChild(WC_LISTVIEWW, nullptr);
-        ASSERT_NE(list, nullptr);
-        int row = -1;
-        for (int waited = 0; waited < 20000 && row < 0; waited += 100) {
-            const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-            for (int i = 0; i < rows && row < 0; ++i) {
-                if (host.Cell(list, i, 0) == L"Documents") row = i;
-            }
-            if (row < 0) ::Sleep(100);
-        }
+        // Trovelle Pro's window, as the package installed it, with the installed handler and band.
+        driver::BrowserProcess browser(L"D:\\Sample");
+        ASSERT_NE(browser.Window(), nullptr) << "the installed window did not appear";
+        EXPECT_NE(browser.Child(TOOLBARCLASSNAMEW, L"TrovellePro Toolbar"), nullptr)
+            << "the installed band is not docked in the window's rebar";
+        ASSERT_TRUE(browser.WaitUntilMeasured());
+        const int row = browser.RowNamed(L"Documents");
         ASSERT_GE(row, 0) << "D:\\Sample was not listed";
         // Size, sort size and percent: the sum comes from the installed server through COM.
-        const std::wstring size = host.Cell(list, row, 1);
-        std::wstring sortSize = host.Cell(list, row, 2);
+        const std::wstring size = browser.Cell(row, browser.ColumnNamed(L"SizeEx"));
+        std::wstring sortSize = browser.Cell(row, browser.ColumnNamed(L"SizeEx sort column"));
         sortSize.erase(0, sortSize.find_first_not_of(L' '));
         EXPECT_TRUE(size.size() > 3 && size.compare(size.size() - 3, 3, L" KB") == 0)
             << ::testing::PrintToString(size);
         EXPECT_EQ(sortSize, L"262288");
-        EXPECT_NE(host.Cell(list, row, 3).find(L'%'), std::wstring::npos)
-            << ::testing::PrintToString(host.Cell(list, row, 3));
+        const std::wstring percent = browser.Cell(row, browser.ColumnNamed(L"SizeEx %"));
+        EXPECT_NE(percent.find(L'%'), std::wstring::npos) << ::testing::PrintToString(percent);
+        EXPECT_TRUE(browser.Close());
     }
     StopCacheServer();
 }
@@ -260,6 +276,8 @@ TEST_F(Package, RemovalEndsTheRunningServerAndLeavesNothingBehind) {
     EXPECT_TRUE(InstalledProducts().empty());
     EXPECT_FALSE(Exists(InstallFolder())) << "files are left in the installation folder";
     EXPECT_FALSE(SettingsShortcutExists());
+    EXPECT_FALSE(ShortcutExists(L"Trovelle Pro"));
+    EXPECT_EQ(VerbCommand(L"Directory") + VerbCommand(L"Drive"), L"");
 
     // Compared with the prefix before anything was registered: removal also takes the parent
     // keys that only the product's entries filled.

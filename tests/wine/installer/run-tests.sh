@@ -29,7 +29,7 @@ mkdir -p "$stage/files"
 cp "$win/TrovexCache/TrovexCache.exe" "$win/Trovex/Trovex.dll" "$win/TrovexBar/TrovexBar.dll" \
    "$win/TrovexProperties/TrovexProperties.exe" "$win/TrovexProperties/TrovellePro.chm" \
    "$stage/files/"
-cp "$win/tools/DetailsHost.exe" "$win/tests/wine/wine_installer_tests.exe" "$stage/"
+cp "$win/tests/wine/wine_installer_tests.exe" "$stage/"
 
 status=0
 "$root/scripts/wine-run-display.sh" 'C:\Trovelle Installer Test\wine_installer_tests.exe' || status=$?

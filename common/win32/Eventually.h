@@ -1,11 +1,12 @@
-// Waiting in tests: for a condition, with a bound, instead of for a fixed time.
+// Waiting for a condition, with a bound, instead of for a fixed time (tests and the programs
+// that drive windows from outside).
 #pragma once
 
 #include <windows.h>
 
 #include <chrono>
 
-namespace trovelle::test {
+namespace trovelle {
 
 // Whether `condition` became true within `bound` (it is asked every `poll`).
 template <typename Condition>
@@ -26,4 +27,10 @@ bool HoldsThroughout(std::chrono::milliseconds span, Condition&& condition) {
     return !BecomesTrueWithin(span, [&] { return !condition(); });
 }
 
-}  // namespace trovelle::test
+// The tests know them by their own namespace too.
+namespace test {
+using trovelle::BecomesTrueWithin;
+using trovelle::HoldsThroughout;
+}  // namespace test
+
+}  // namespace trovelle

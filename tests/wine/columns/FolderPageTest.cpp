@@ -1,0 +1,200 @@
+// The "Trovelle Pro" page of a folder's Properties, in a property sheet made the way Explorer
+// makes it, read back from its controls: totals against a fresh walk, with the cache server and
+// summed here, several folders, a folder that cannot be read, and a sheet closed while the page
+// still measures. A picture of the page is saved as folder-page.png.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include "ColumnTestSupport.h"
+#include "ComApartment.h"
+#include "Eventually.h"
+#include "PropertiesSheet.h"
+#include "ResourceIds.h"
+#include "Screenshot.h"
+
+namespace trovelle::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::wstring kMeasuring = L"Measuring\u2026";
+constexpr wchar_t kRoot[] = L"D:\\TrovexPage";
+
+// What the walk of the folder gives, counted here without the product.
+uint64_t FreshSum(const std::wstring& folder) {
+    uint64_t total = 0;
+    WIN32_FIND_DATAW found;
+    const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            total += FreshSum(folder + L"\\" + name);
+        } else {
+            total += (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+        }
+    } while (::FindNextFileW(find, &found));
+    ::FindClose(find);
+    return total;
+}
+
+// The digits of a text, whatever the locale put between them.
+uint64_t DigitsOf(const std::wstring& text) {
+    uint64_t value = 0;
+    for (const wchar_t unit : text) {
+        if (unit >= L'0' && unit <= L'9') value = value * 10 + (unit - L'0');
+    }
+    return value;
+}
+
+class FolderPage : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::wstring root = kRoot;
+        RemoveTree(root);
+        for (const wchar_t* folder : {L"", L"\\Data", L"\\Data\\Big", L"\\Data\\Big\\Deep",
+                                      L"\\Data\\Mid", L"\\Other"}) {
+            ::CreateDirectoryW((root + folder).c_str(), nullptr);
+        }
+        WriteFileOfSize(root + L"\\Data\\Big\\one.bin", 300000);
+        WriteFileOfSize(root + L"\\Data\\Big\\Deep\\two.bin", 200000);
+        WriteFileOfSize(root + L"\\Data\\Mid\\three.bin", 100000);
+        WriteFileOfSize(root + L"\\Data\\small.txt", 1000);
+        WriteFileOfSize(root + L"\\Other\\four.bin", 24000);
+        WriteFileOfSize(root + L"\\loose.bin", 5000);
+        // The cache server lists a new folder again until it has settled.
+        ::Sleep(3000);
+    }
+    void SetUp() override {
+        ASSERT_TRUE(apartment_);
+        ClearSettings();
+    }
+    void TearDown() override { ClearSettings(); }
+
+    static std::wstring At(const wchar_t* relative) { return std::wstring(kRoot) + relative; }
+
+    const ComApartment apartment_;
+};
+
+TEST_F(FolderPage, OneFolderShowsItsTotalAndLargestItems) {
+    for (const int64_t cache : {1, 0}) {
+        SCOPED_TRACE(cache == 1 ? "from the cache server" : "summed by the page");
+        StoreInteger(L"EnableCache", cache);
+        PropertiesSheet sheet({At(L"\\Data")});
+        ASSERT_TRUE(sheet.Opened());
+        EXPECT_EQ(sheet.Text(IDC_TOTAL), kMeasuring) << "the page shows before any answer";
+        ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s)) << "no answer came";
+
+        // 601,000 bytes: the size column's text with the default settings, and the exact count.
+        EXPECT_EQ(sheet.Text(IDC_TOTAL), L"587 KB");
+        EXPECT_EQ(DigitsOf(sheet.Text(IDC_BYTES)), FreshSum(At(L"\\Data")));
+        EXPECT_EQ(sheet.Text(IDC_BYTES), L"601,000 bytes");
+        EXPECT_FALSE(sheet.Visible(IDC_SELECTED));
+
+        const std::vector<std::vector<std::wstring>> rows = sheet.Rows();
+        ASSERT_EQ(rows.size(), 3u);
+        // Big holds 500,000 of 601,000 bytes: 41 symbols (one per full 2 %) and 83.19 %.
+        EXPECT_EQ(rows[0], (std::vector<std::wstring>{
+                               L"Big", L"488 KB", std::wstring(41, L'\u2022') + L" 83.19 %"}));
+        EXPECT_EQ(rows[1][0], L"Mid");
+        EXPECT_EQ(rows[2], (std::vector<std::wstring>{L"small.txt", L"1 KB", L" 0.17 %"}));
+        if (cache == 1) {
+            sheet.Pump(300ms);
+            SaveScreenshot(sheet.Sheet(), L"folder-page");
+        }
+    }
+}
+
+TEST_F(FolderPage, SettingsShapeTheTexts) {
+    StoreInteger(L"ViewMetric", 0);
+    StoreCharacter(L"Separator", L'.');
+    StoreInteger(L"PB_Style", 1);
+    PropertiesSheet sheet({At(L"\\Data")});
+    ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
+    EXPECT_EQ(sheet.Text(IDC_TOTAL), L"601.000");
+    const std::vector<std::vector<std::wstring>> rows = sheet.Rows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0][1], L"500.000");
+    EXPECT_EQ(rows[0][2], L" 83.19 %");
+}
+
+TEST_F(FolderPage, SeveralItemsShowTheirSumAndCount) {
+    PropertiesSheet sheet({At(L"\\Data"), At(L"\\Other"), At(L"\\loose.bin")});
+    ASSERT_TRUE(sheet.Opened());
+    ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
+    EXPECT_EQ(DigitsOf(sheet.Text(IDC_BYTES)),
+              FreshSum(At(L"\\Data")) + FreshSum(At(L"\\Other")) + 5000);
+    EXPECT_EQ(sheet.Text(IDC_SELECTED), L"2 folders, 1 file");
+    EXPECT_EQ(sheet.Text(IDC_PAGE_NAME), L"3 items");
+    EXPECT_FALSE(sheet.Visible(IDC_LARGEST));
+    EXPECT_FALSE(sheet.Visible(IDC_OPEN)) << "the program opens one folder";
+}
+
+TEST_F(FolderPage, AFolderThatCannotBeReadShowsWhyAndNoNumber) {
+    for (const int64_t cache : {1, 0}) {
+        SCOPED_TRACE(cache);
+        StoreInteger(L"EnableCache", cache);
+        const std::wstring gone = At(L"\\Gone");
+        ::CreateDirectoryW(gone.c_str(), nullptr);
+        WriteFileOfSize(gone + L"\\file.bin", 7000);
+        // Explorer had the folder's ID list; the folder went before the page measured it.
+        PropertiesSheet sheet({gone, At(L"\\Other")}, [&] { RemoveTree(gone); });
+        ASSERT_TRUE(sheet.Opened());
+        ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
+        const std::wstring text = sheet.Text(IDC_TOTAL);
+        EXPECT_EQ(text.rfind(L"Cannot read " + gone + L": ", 0), 0u) << text.c_str();
+        EXPECT_EQ(sheet.Text(IDC_BYTES), L"");
+    }
+}
+
+size_t ThreadsOfThisProcess() {
+    size_t count = 0;
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof(thread);
+    for (BOOL more = ::Thread32First(snapshot, &thread); more; more = ::Thread32Next(snapshot, &thread)) {
+        if (thread.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+    }
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// Many files summed by the page (cache off) take long enough to close the sheet meanwhile.
+TEST(FolderPageClosing, LeavesNoThreadAndTheLibraryUnloadsAfterTheMeasurement) {
+    const ComApartment apartment;
+    ASSERT_TRUE(apartment);
+    const std::wstring root = L"D:\\TrovexPageMany";
+    RemoveTree(root);
+    ::CreateDirectoryW(root.c_str(), nullptr);
+    for (int folder = 0; folder < 30; ++folder) {
+        const std::wstring sub = root + L"\\f" + std::to_wstring(folder);
+        ::CreateDirectoryW(sub.c_str(), nullptr);
+        for (int file = 0; file < 200; ++file) WriteFileOfSize(sub + L"\\" + std::to_wstring(file), 10);
+    }
+    ClearSettings();
+    StoreInteger(L"EnableCache", 0);
+    const size_t threadsBefore = ThreadsOfThisProcess();
+    {
+        PropertiesSheet sheet({root});
+        ASSERT_TRUE(sheet.Opened());
+        ASSERT_EQ(sheet.Text(IDC_TOTAL), kMeasuring);
+        sheet.Close();
+    }
+    // The measurement still runs: the library must stay, whatever COM is asked to unload.
+    ::CoFreeUnusedLibrariesEx(0, 0);
+    EXPECT_NE(::GetModuleHandleW(L"Trovex.dll"), nullptr);
+    EXPECT_TRUE(BecomesTrueWithin(60s, [&] {
+        ::CoFreeUnusedLibrariesEx(0, 0);
+        return ::GetModuleHandleW(L"Trovex.dll") == nullptr;
+    })) << "the library never became free";
+    EXPECT_TRUE(BecomesTrueWithin(10s, [&] { return ThreadsOfThisProcess() <= threadsBefore; }))
+        << ThreadsOfThisProcess() << " threads, " << threadsBefore << " before";
+    ClearSettings();
+    RemoveTree(root);
+}
+
+}  // namespace
+}  // namespace trovelle::test

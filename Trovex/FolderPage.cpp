@@ -99,6 +99,7 @@ private:
         switch (message) {
             case WM_INITDIALOG: self->OnInitDialog(window); return TRUE;
             case kMeasuredMessage: self->OnMeasured(); return TRUE;
+            case WM_ERASEBKGND: return self->EraseBackground(reinterpret_cast<HDC>(wParam));
             case WM_COMMAND:
                 if (LOWORD(wParam) != IDC_OPEN || HIWORD(wParam) != BN_CLICKED) return FALSE;
                 self->OnOpen();
@@ -118,6 +119,15 @@ private:
     }
 
     HWND Item(int id) const { return ::GetDlgItem(window_, id); }
+
+    // The sheet may draw its pages in the theme's colour; this page wears the product's.
+    BOOL EraseBackground(HDC dc) const {
+        if (colors_.EntryCount() == 0 || colors_.Entry(0).brush == nullptr) return FALSE;
+        RECT area{};
+        ::GetClientRect(window_, &area);
+        ::FillRect(dc, &area, colors_.Entry(0).brush);
+        return TRUE;
+    }
 
     void OnInitDialog(HWND window) {
         window_ = window;
@@ -185,9 +195,17 @@ private:
         FillList(answer->largest, answer->total);
     }
 
+    // The failure takes the place of the numbers, with room for a few lines.
     void ShowFailure(const MeasureFailure& failure) {
+        for (const int id : {IDC_BYTES_LABEL, IDC_BYTES, IDC_SELECTED_LABEL, IDC_SELECTED}) {
+            ::SetDlgItemTextW(window_, id, L"");
+            Show(Item(id), false);
+        }
+        RECT lines{0, 0, 154, 32};  // dialog units
+        ::MapDialogRect(window_, &lines);
+        ::SetWindowPos(Item(IDC_TOTAL), nullptr, 0, 0, lines.right, lines.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::SetDlgItemTextW(window_, IDC_TOTAL, FailureText(failure).c_str());
-        ::SetDlgItemTextW(window_, IDC_BYTES, L"");
     }
 
     void FillList(const std::vector<SizedItem>& items, uint64_t total) {

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "ColumnTestSupport.h"
 #include "ResourceIds.h"
 
 namespace trovelle::test {
@@ -32,13 +33,16 @@ Microsoft::WRL::ComPtr<IDataObject> SelectionOf(const std::vector<std::wstring>&
         if (item == nullptr) return nullptr;
         items.emplace_back(item);
     }
-    const UniqueIdList parent(::ILClone(items.front().get()));
-    ::ILRemoveLastID(parent.get());
+    // The parent folder hands out the data object of its items, as Explorer asks for it.
+    Microsoft::WRL::ComPtr<IShellFolder> parent;
+    PCUITEMID_CHILD first = nullptr;
+    EXPECT_EQ(::SHBindToParent(items.front().get(), IID_PPV_ARGS(&parent), &first), S_OK);
+    if (!parent) return nullptr;
     std::vector<PCUITEMID_CHILD> children;
     for (const UniqueIdList& item : items) children.push_back(::ILFindLastID(item.get()));
     Microsoft::WRL::ComPtr<IDataObject> selection;
-    EXPECT_EQ(::SHCreateDataObject(parent.get(), static_cast<UINT>(children.size()),
-                                   children.data(), nullptr, IID_PPV_ARGS(&selection)),
+    EXPECT_EQ(parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
+                                    IID_IDataObject, nullptr, &selection),
               S_OK);
     return selection;
 }

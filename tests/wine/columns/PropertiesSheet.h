@@ -12,9 +12,6 @@
 
 namespace trovelle::test {
 
-inline const CLSID kTrovexFolderProperties = {0xe8bafb41, 0xf4e9, 0x4700,
-                                              {0x87, 0x56, 0xe2, 0x70, 0xa5, 0x55, 0x09, 0x41}};
-
 class PropertiesSheet {
 public:
     // `paths` share one parent folder, as a selection in one Explorer window does.

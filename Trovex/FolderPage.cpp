@@ -2,9 +2,12 @@
 
 #include <commctrl.h>
 
+#include <atomic>
+#include <cwchar>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "BackgroundWork.h"
 #include "ColumnSettings.h"

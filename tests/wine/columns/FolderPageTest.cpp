@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cwchar>
+
 #include "ColumnTestSupport.h"
+#include "ChildProcess.h"
 #include "ComApartment.h"
 #include "Eventually.h"
 #include "LeftoverServer.h"
@@ -134,6 +138,26 @@ TEST_F(FolderPage, SeveralItemsShowTheirSumAndCount) {
     EXPECT_FALSE(sheet.Visible(IDC_OPEN)) << "the program opens one folder";
 }
 
+// A drive's Properties name its root with a trailing separator; a network drive is summed in
+// full by the server as it is by the page.
+TEST_F(FolderPage, ADriveRootShowsItsWholeContent) {
+    const std::wstring folder = L"N:\\TrovexPage";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    WriteFileOfSize(folder + L"\\a.bin", 4000);
+    for (const int64_t cache : {1, 0}) {
+        SCOPED_TRACE(cache);
+        StoreInteger(L"EnableCache", cache);
+        PropertiesSheet sheet({L"N:\\"});
+        ASSERT_TRUE(sheet.Opened());
+        ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
+        EXPECT_EQ(DigitsOf(sheet.Text(IDC_BYTES)), FreshSum(L"N:"));
+        const std::vector<std::vector<std::wstring>> rows = sheet.Rows();
+        ASSERT_FALSE(rows.empty());
+        EXPECT_EQ(rows[0][0], L"TrovexPage");
+    }
+    RemoveTree(folder);
+}
+
 TEST_F(FolderPage, AFolderThatCannotBeReadShowsWhyAndNoNumber) {
     for (const int64_t cache : {1, 0}) {
         SCOPED_TRACE(cache);
@@ -153,6 +177,56 @@ TEST_F(FolderPage, AFolderThatCannotBeReadShowsWhyAndNoNumber) {
             SaveScreenshot(sheet.Sheet(), L"folder-page-error", CaptureArea::Window);
         }
     }
+}
+
+// The library loaded from `path`, and a folder-page handler made by it.
+Microsoft::WRL::ComPtr<IShellExtInit> HandlerFrom(const std::wstring& path) {
+    const HMODULE library = ::LoadLibraryW(path.c_str());  // stays: its pages may still measure
+    EXPECT_NE(library, nullptr);
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    const auto get = reinterpret_cast<GetClassObject>(::GetProcAddress(library, "DllGetClassObject"));
+    Microsoft::WRL::ComPtr<IClassFactory> factory;
+    Microsoft::WRL::ComPtr<IShellExtInit> handler;
+    if (get == nullptr || FAILED(get(kTrovexFolderProperties, IID_PPV_ARGS(&factory)))) return handler;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&handler)), S_OK);
+    return handler;
+}
+
+std::wstring ReadRecord(const std::wstring& path) {
+    FILE* record = _wfopen(path.c_str(), L"r, ccs=UTF-8");
+    if (record == nullptr) return {};
+    std::wstring text;
+    wchar_t line[512];
+    while (std::fgetws(line, 512, record) != nullptr) text += line;
+    std::fclose(record);
+    return text;
+}
+
+// The button starts the program found beside the library, with the folder as its one argument
+// (a drive root is where quoting goes wrong), and is hidden while no such program is there.
+TEST_F(FolderPage, OpenStartsTheProgramBesideTheLibraryAtTheFolder) {
+    const std::wstring install = L"C:\\Trovex Page Button";
+    const std::wstring record = install + L"\\argument.txt";
+    RemoveTree(install);
+    ::CreateDirectoryW(install.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileW(TrovexPath().c_str(), (install + L"\\Trovex.dll").c_str(), FALSE));
+    const Microsoft::WRL::ComPtr<IShellExtInit> first = HandlerFrom(install + L"\\Trovex.dll");
+    ASSERT_TRUE(first);
+    {
+        PropertiesSheet sheet({L"N:\\"}, nullptr, first);
+        ASSERT_TRUE(sheet.Opened());
+        EXPECT_FALSE(sheet.Visible(IDC_OPEN)) << "shown without the program beside the library";
+    }
+    ASSERT_TRUE(::CopyFileW(BesideThisProgram(L"wine_argument_recorder.exe").c_str(),
+                            (install + L"\\TrovelleBrowser.exe").c_str(), FALSE));
+    ::SetEnvironmentVariableW(L"TROVELLE_RECORD", record.c_str());
+    PropertiesSheet sheet({L"N:\\"}, nullptr, HandlerFrom(install + L"\\Trovex.dll"));
+    ASSERT_TRUE(sheet.Opened());
+    ASSERT_TRUE(sheet.Visible(IDC_OPEN));
+    ::SendMessageW(sheet.Page(), WM_COMMAND, MAKEWPARAM(IDC_OPEN, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(sheet.Page(), IDC_OPEN)));
+    EXPECT_TRUE(BecomesTrueWithin(20s, [&] { return !ReadRecord(record).empty(); }));
+    EXPECT_EQ(ReadRecord(record), L"N:\\\n");
 }
 
 // A page whose cache server has still to be started (a second's wait under Wine) is closed

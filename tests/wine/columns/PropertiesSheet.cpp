@@ -50,12 +50,14 @@ Microsoft::WRL::ComPtr<IDataObject> SelectionOf(const std::vector<std::wstring>&
 }  // namespace
 
 PropertiesSheet::PropertiesSheet(const std::vector<std::wstring>& paths,
-                                 const std::function<void()>& beforePages) {
-    Microsoft::WRL::ComPtr<IShellExtInit> handler;
-    EXPECT_EQ(::CoCreateInstance(kTrovexFolderProperties, nullptr, CLSCTX_INPROC_SERVER,
-                                 IID_PPV_ARGS(&handler)),
-              S_OK)
-        << "is the folder page registered?";
+                                 const std::function<void()>& beforePages,
+                                 Microsoft::WRL::ComPtr<IShellExtInit> handler) {
+    if (!handler) {
+        EXPECT_EQ(::CoCreateInstance(kTrovexFolderProperties, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_PPV_ARGS(&handler)),
+                  S_OK)
+            << "is the folder page registered?";
+    }
     const Microsoft::WRL::ComPtr<IDataObject> selection = SelectionOf(paths);
     if (!handler || !selection) return;
     EXPECT_EQ(handler->Initialize(nullptr, selection.Get(), nullptr), S_OK);

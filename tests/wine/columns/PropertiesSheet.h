@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
+#include <wrl/client.h>
 
 #include <chrono>
 #include <functional>
@@ -16,8 +18,10 @@ class PropertiesSheet {
 public:
     // `paths` share one parent folder, as a selection in one Explorer window does.
     // `beforePages` runs after the selection is made, before the handler adds its page.
+    // `handler` (when given) stands for the registered one.
     explicit PropertiesSheet(const std::vector<std::wstring>& paths,
-                             const std::function<void()>& beforePages = nullptr);
+                             const std::function<void()>& beforePages = nullptr,
+                             Microsoft::WRL::ComPtr<IShellExtInit> handler = nullptr);
     ~PropertiesSheet();
     PropertiesSheet(const PropertiesSheet&) = delete;
     PropertiesSheet& operator=(const PropertiesSheet&) = delete;

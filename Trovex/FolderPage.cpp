@@ -129,6 +129,7 @@ private:
         RECT area{};
         ::GetClientRect(window_, &area);
         ::FillRect(dc, &area, colors_.Entry(0).brush);
+        ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);  // erased
         return TRUE;
     }
 
@@ -136,7 +137,7 @@ private:
         window_ = window;
         const bool one = paths_.size() == 1;
         ::SetDlgItemTextW(window_, IDC_PAGE_NAME,
-                          one ? paths_.front().c_str() : FoldersAndFilesCount().c_str());
+                          one ? paths_.front().c_str() : ItemCountText().c_str());
         ::SetDlgItemTextW(window_, IDC_TOTAL, LoadModuleText(IDS_MEASURING).c_str());
         Show(Item(IDC_SELECTED_LABEL), !one);
         Show(Item(IDC_SELECTED), !one);
@@ -148,7 +149,7 @@ private:
         StartMeasuring();
     }
 
-    std::wstring FoldersAndFilesCount() const {
+    std::wstring ItemCountText() const {
         wchar_t text[64] = {};
         std::swprintf(text, std::size(text), LoadModuleText(IDS_ITEMS).c_str(),
                       static_cast<unsigned>(paths_.size()));

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -151,9 +152,13 @@ TEST_F(FolderPage, ADriveRootShowsItsWholeContent) {
         ASSERT_TRUE(sheet.Opened());
         ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
         EXPECT_EQ(DigitsOf(sheet.Text(IDC_BYTES)), FreshSum(L"N:"));
+        // Other tests leave a few folders of their own on the drive.
         const std::vector<std::vector<std::wstring>> rows = sheet.Rows();
-        ASSERT_FALSE(rows.empty());
-        EXPECT_EQ(rows[0][0], L"TrovexPage");
+        const auto ours = std::find_if(rows.begin(), rows.end(), [](const auto& row) {
+            return row[0] == L"TrovexPage";
+        });
+        ASSERT_NE(ours, rows.end());
+        EXPECT_EQ((*ours)[1], L"4 KB");
     }
     RemoveTree(folder);
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "Guids.h"
-#include "Registrar.h"
+#include "ModuleText.h"
 #include "ResourceIds.h"
 #include "SettingsStore.h"
 
@@ -27,19 +27,13 @@ constexpr Column kColumns[kColumnCount] = {
 
 constexpr DWORD kColumnState = SHCOLSTATE_TYPE_STR | SHCOLSTATE_ONBYDEFAULT | SHCOLSTATE_SLOW;
 
-std::wstring LoadText(UINT id) {
-    wchar_t text[128] = {};
-    ::LoadStringW(ThisModule(), id, text, static_cast<int>(std::size(text)));
-    return text;
-}
-
 // ColumnTitle as this reader sees it: a failed read gives the default title. A title and
 // suffix that do not fit the shell's field are cut to fit.
 void FillTitle(const Column& column, wchar_t* title, size_t capacity) {
     const SettingsKey key = SettingsKey::OpenForReading();
     std::wstring text = key ? key.ReadText(Setting::ColumnTitle, SettingsReader::Trovex)
-                            : LoadText(IDS_DEFAULT_TITLE);
-    if (column.suffixId != 0) text += LoadText(column.suffixId);
+                            : LoadModuleText(IDS_DEFAULT_TITLE);
+    if (column.suffixId != 0) text += LoadModuleText(column.suffixId);
     const size_t length = std::min(text.size(), capacity - 1);
     std::wmemcpy(title, text.data(), length);
     title[length] = L'\0';
@@ -56,7 +50,7 @@ void FillColumnInfo(DWORD index, SHCOLUMNINFO& info) {
     info.fmt = column.format;
     info.cChars = column.widthInCharacters;
     info.csFlags = kColumnState;
-    const std::wstring description = LoadText(column.descriptionId);
+    const std::wstring description = LoadModuleText(column.descriptionId);
     const size_t length = std::min(description.size(), std::size(info.wszDescription) - 1);
     std::wmemcpy(info.wszDescription, description.data(), length);
     info.wszDescription[length] = L'\0';

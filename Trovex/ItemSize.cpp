@@ -17,20 +17,6 @@ constexpr ULONGLONG kParentReuseMs = 1000;
 // A failed server creation or call shows the HRESULT itself (sign-extended like every code here).
 uint64_t ErrorCodeOf(HRESULT hr) { return static_cast<uint64_t>(static_cast<int64_t>(hr)); }
 
-bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings,
-                 CacheConnection& cache, uint64_t& size, uint64_t& error) {
-    if (!IsFlagOn(settings.enableCache)) {
-        size = LocalFolderSum(folder);
-        return true;
-    }
-    const HRESULT hr = cache.FolderSize(folder, size);
-    if (FAILED(hr)) {
-        error = ErrorCodeOf(hr);
-        return false;
-    }
-    return true;
-}
-
 bool ParentTotal(const std::wstring& parent, const ColumnSettings& settings,
                  CellSources& sources, uint64_t& size, uint64_t& error) {
     const ULONGLONG now = ::GetTickCount64();
@@ -44,6 +30,22 @@ bool ParentTotal(const std::wstring& parent, const ColumnSettings& settings,
         sources.parent = parent;
         sources.parentSize = size;
         sources.parentAskedAt = now;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings,
+                 CacheConnection& cache, uint64_t& size, uint64_t& error) {
+    if (!IsFlagOn(settings.enableCache)) {
+        size = LocalFolderSum(folder);
+        return true;
+    }
+    const HRESULT hr = cache.FolderSize(folder, size);
+    if (FAILED(hr)) {
+        error = ErrorCodeOf(hr);
+        return false;
     }
     return true;
 }
@@ -63,8 +65,6 @@ bool FileLength(const std::wstring& path, uint64_t& size, uint64_t& error) {
     size = Combine(found.nFileSizeHigh, found.nFileSizeLow);
     return true;
 }
-
-}  // namespace
 
 ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantParent,
                            const ColumnSettings& settings, CellSources& sources) {

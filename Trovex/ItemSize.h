@@ -29,8 +29,15 @@ struct ItemSizeResult {
     uint64_t parentSize = 0;
 };
 
+// A folder's total from the cache server, or summed here when the settings switch the cache
+// off. A failed server creation or call gives false and its HRESULT (sign-extended) in `error`.
+bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings,
+                 CacheConnection& cache, uint64_t& size, uint64_t& error);
+
+// A file's length; false with the Win32 error in `error` when the file cannot be reached.
+bool FileLength(const std::wstring& path, uint64_t& size, uint64_t& error);
+
 ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantParent,
                            const ColumnSettings& settings, CellSources& sources);
-
 
 }  // namespace trovelle

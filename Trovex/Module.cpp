@@ -1,7 +1,8 @@
-// Trovex.dll's exports: one class object, unloading, and self-registration.
+// Trovex.dll's exports: its class objects, unloading, and self-registration.
 #include <windows.h>
 
 #include "ClassFactory.h"
+#include "FolderPropertiesHandler.h"
 #include "FolderSizeColumns.h"
 #include "ModuleLock.h"
 #include "Registration.h"
@@ -10,6 +11,7 @@ namespace {
 
 const trovelle::ClassEntry kClasses[] = {
     {CLSID_TrovexFolderSize, &trovelle::TrovexFolderSize::CreateObject<>},
+    {CLSID_TrovexFolderProperties, &trovelle::TrovexFolderProperties::CreateObject<>},
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-// String resource numbers of Trovex.dll.
+// Resource numbers of Trovex.dll.
 #pragma once
 
 #define IDS_DEFAULT_TITLE 101
@@ -7,3 +7,28 @@
 #define IDS_SIZE_DESCRIPTION 502
 #define IDS_SORT_DESCRIPTION 503
 #define IDS_PERCENT_DESCRIPTION 504
+
+// The folder page of the Properties dialog.
+#define IDD_FOLDER_PAGE 600
+#define IDC_PAGE_NAME 601
+#define IDC_TOTAL 602
+#define IDC_BYTES 603
+#define IDC_SELECTED_LABEL 604
+#define IDC_SELECTED 605
+#define IDC_LARGEST_HEADER 606
+#define IDC_LARGEST 607
+#define IDC_OPEN 608
+#define IDC_BYTES_LABEL 609
+
+#define IDS_MEASURING 620
+#define IDS_BYTES 621
+#define IDS_ITEMS 622
+#define IDS_ONE_FOLDER 628
+#define IDS_FOLDERS 629
+#define IDS_ONE_FILE 630
+#define IDS_FILES 631
+#define IDS_CANNOT_READ 623
+#define IDS_CACHE_SERVER_FAILED 624
+#define IDS_COLUMN_NAME 625
+#define IDS_COLUMN_SIZE 626
+#define IDS_COLUMN_SHARE 627

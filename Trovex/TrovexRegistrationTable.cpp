@@ -10,6 +10,9 @@ namespace {
 constexpr wchar_t kAppId[] = L"{EBD5536F-8877-4883-A615-AB8264B6AAEF}";  // no IDL declares it
 constexpr wchar_t kClassName[] = L"TrovexFolderSize Class";
 constexpr wchar_t kHandlerName[] = L"Trovelle Pro column ext";
+#define PAGE_CLSID TrovexFolderProperties_GUID_TEXT
+#define PAGE_CLSID_KEY L"CLSID\\" PAGE_CLSID
+constexpr wchar_t kPageName[] = L"Trovelle Pro folder page";
 
 using E = RegistryEntry;
 constexpr RegistryRoot kClasses = RegistryRoot::ClassesRoot;
@@ -21,7 +24,7 @@ const std::initializer_list<RegistryEntry> kAppIdEntries = {
     {kClasses, L"AppID\\Trovex.DLL", L"AppID", L"%APPID%", E::RemoveKey, false},
 };
 
-// The class's CLSID key goes whole; the shell's lists lose just this handler.
+// The classes' CLSID keys go whole; the shell's lists lose just these handlers.
 const std::initializer_list<RegistryEntry> kClassEntries = {
     {kClasses, L"Trovex.TrovexFolderSize.1", nullptr, kClassName, E::RemoveKey, false},
     {kClasses, L"Trovex.TrovexFolderSize.1\\CLSID", nullptr, TROVEX_CLSID, E::RemoveKey,
@@ -51,6 +54,19 @@ const std::initializer_list<RegistryEntry> kClassEntries = {
     {kMachine,
      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", TROVEX_CLSID,
      kHandlerName, E::RemoveValueOnly, false},
+
+    // The Properties page of folders and drives.
+    {kClasses, PAGE_CLSID_KEY, nullptr, kPageName, E::RemoveKey, false},
+    {kClasses, PAGE_CLSID_KEY L"\\InprocServer32", nullptr, L"%MODULE%", E::RemoveKey, false},
+    {kClasses, PAGE_CLSID_KEY L"\\InprocServer32", L"ThreadingModel", L"Apartment",
+     E::RemoveKey, false},
+    {kClasses, L"Directory\\shellex\\PropertySheetHandlers\\" PAGE_CLSID, nullptr, kPageName,
+     E::RemoveKey, false},
+    {kClasses, L"Drive\\shellex\\PropertySheetHandlers\\" PAGE_CLSID, nullptr, kPageName,
+     E::RemoveKey, false},
+    {kMachine,
+     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", PAGE_CLSID,
+     kPageName, E::RemoveValueOnly, false},
 };
 
 }  // namespace

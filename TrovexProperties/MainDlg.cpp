@@ -2,6 +2,7 @@
 
 #include "AppModule.h"
 #include "CacheServerConnection.h"
+#include "ProductSkin.h"
 #include "SettingsStore.h"
 #include "WindowPlacementStore.h"
 #include "res/resource.h"
@@ -9,10 +10,7 @@
 namespace trovelle::properties {
 namespace {
 
-constexpr COLORREF kBlack = 0x00000000;
-constexpr COLORREF kDialogBlue = 0x00D6A68A;  // RGB 138, 166, 214
 constexpr int kSectionHeaders[] = {IDC_HEADER_SIZE, IDC_HEADER_PERCENT, IDC_HEADER_GLOBAL};
-constexpr int32_t kOwnEverything = static_cast<int32_t>(0xFFFFFFFF);
 constexpr wchar_t kMessageCaption[] = L"Trovelle Pro";
 
 void Enable(HWND control, bool enabled) { ::EnableWindow(control, enabled ? TRUE : FALSE); }
@@ -65,12 +63,7 @@ LRESULT CMainDlg::OnInitDialog(WPARAM, LPARAM) {
     return TRUE;
 }
 
-void CMainDlg::ApplySkin() {
-    ModifyEntry(ui::kChangeText | ui::kChangeBackground, 0, kBlack, kDialogBlue, nullptr, 0);
-    // From here on the colour handler owns the bold font and deletes it.
-    const HFONT bold = ui::DeriveDialogFont(Window(), FW_BOLD, false);
-    AddControlGroup(kSectionHeaders, kBlack, kDialogBlue, bold, kOwnEverything);
-}
+void CMainDlg::ApplySkin() { ui::ApplySettingsSkin(*this, Window(), kSectionHeaders); }
 
 LRESULT CMainDlg::OnMeasureItem(WPARAM, LPARAM lParam) {
     helpMenu_.MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));

@@ -19,4 +19,14 @@ public:
     static void SetZeroHandler(ZeroHandler handler);
 };
 
+// The module locked for as long as this object lives (a window of the module's own that
+// outlives the COM object that made it, for instance).
+class ModuleLockHold {
+public:
+    ModuleLockHold() { ModuleLock::Lock(); }
+    ~ModuleLockHold() { ModuleLock::Unlock(); }
+    ModuleLockHold(const ModuleLockHold&) = delete;
+    ModuleLockHold& operator=(const ModuleLockHold&) = delete;
+};
+
 }  // namespace trovelle

@@ -30,11 +30,16 @@ const PackageRow* FindValue(const std::vector<PackageRow>& rows, const std::wstr
 TEST(PackageRegistry, RemovesWholeTheSubtreesUnregistrationDeletesAndOnlyValuesOfSharedKeys) {
     const auto rows = ModuleRows(TrovexRegistration(L"[#Trovex.dll]"));
     const std::wstring clsid = L"CLSID\\{40D66076-62FE-4B57-8667-DB802925FBB6}";
+    const std::wstring pageClsid = L"{E8BAFB41-F4E9-4700-8756-E270A5550941}";
+    const std::wstring page = L"CLSID\\" + pageClsid;
     EXPECT_EQ(KeysOfKind(rows, PackageRow::RemoveWhole),
               (std::vector<std::wstring>{
                   L"AppID\\{EBD5536F-8877-4883-A615-AB8264B6AAEF}", L"AppID\\Trovex.DLL",
                   L"Trovex.TrovexFolderSize.1", L"Trovex.TrovexFolderSize", clsid,
-                  L"Folder\\Shellex\\ColumnHandlers\\{40D66076-62FE-4B57-8667-DB802925FBB6}"}));
+                  L"Folder\\Shellex\\ColumnHandlers\\{40D66076-62FE-4B57-8667-DB802925FBB6}",
+                  // the folder page: its class and its places among the shell's handlers
+                  page, L"Directory\\shellex\\PropertySheetHandlers\\" + pageClsid,
+                  L"Drive\\shellex\\PropertySheetHandlers\\" + pageClsid}));
     // The empty Programmable key is created, and goes with its class.
     EXPECT_EQ(KeysOfKind(rows, PackageRow::KeyRemovedWhole),
               std::vector<std::wstring>{clsid + L"\\Programmable"});

@@ -17,6 +17,10 @@ inline constexpr wchar_t kInstallDir[] = L"C:\\Program Files\\Trovelle Pro";
 inline constexpr wchar_t kTrovexClsid[] = L"{40D66076-62FE-4B57-8667-DB802925FBB6}";
 inline const CLSID kTrovexFolderSize = {0x40d66076, 0x62fe, 0x4b57,
                                         {0x86, 0x67, 0xdb, 0x80, 0x29, 0x25, 0xfb, 0xb6}};
+// The property-sheet handler of the folder page.
+inline constexpr wchar_t kFolderPageClsid[] = L"{E8BAFB41-F4E9-4700-8756-E270A5550941}";
+inline const CLSID kTrovexFolderProperties = {0xe8bafb41, 0xf4e9, 0x4700,
+                                              {0x87, 0x56, 0xe2, 0x70, 0xa5, 0x55, 0x09, 0x41}};
 
 std::wstring TrovexPath();
 std::wstring HostPath();

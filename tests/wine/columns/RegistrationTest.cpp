@@ -51,6 +51,8 @@ protected:
     std::vector<Expected> Entries() const {
         const std::wstring clsid = std::wstring(L"CLSID\\") + kTrovexClsid;
         const std::wstring appid = L"{EBD5536F-8877-4883-A615-AB8264B6AAEF}";
+        const std::wstring pageClsid = kFolderPageClsid;
+        const std::wstring page = L"CLSID\\" + pageClsid;
         return {
             {HKEY_CLASSES_ROOT, L"AppID\\" + appid, nullptr, L"Trovex"},
             {HKEY_CLASSES_ROOT, L"AppID\\Trovex.DLL", L"AppID", appid},
@@ -75,6 +77,17 @@ protected:
             {HKEY_LOCAL_MACHINE,
              L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
              kTrovexClsid, L"Trovelle Pro column ext"},
+            // The Properties page of folders and drives.
+            {HKEY_CLASSES_ROOT, page, nullptr, L"Trovelle Pro folder page"},
+            {HKEY_CLASSES_ROOT, page + L"\\InprocServer32", nullptr, TrovexPath()},
+            {HKEY_CLASSES_ROOT, page + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+            {HKEY_CLASSES_ROOT, L"Directory\\shellex\\PropertySheetHandlers\\" + pageClsid,
+             nullptr, L"Trovelle Pro folder page"},
+            {HKEY_CLASSES_ROOT, L"Drive\\shellex\\PropertySheetHandlers\\" + pageClsid, nullptr,
+             L"Trovelle Pro folder page"},
+            {HKEY_LOCAL_MACHINE,
+             L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+             kFolderPageClsid, L"Trovelle Pro folder page"},
         };
     }
 

@@ -62,6 +62,19 @@ std::wstring PackagePath(const std::wstring& version) {
     return L"\"" + StagedFile(L"TrovellePro-" + version + L".msi") + L"\"";
 }
 
+// The Properties page of folders and drives: the shell finds it under both kinds of item.
+bool FolderPageRegistered() {
+    for (const wchar_t* key :
+         {L"Directory\\shellex\\PropertySheetHandlers\\{E8BAFB41-F4E9-4700-8756-E270A5550941}",
+          L"Drive\\shellex\\PropertySheetHandlers\\{E8BAFB41-F4E9-4700-8756-E270A5550941}"}) {
+        UniqueRegistryKey handler;
+        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, handler.Put()) != ERROR_SUCCESS) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -189,6 +202,7 @@ TEST_F(Package, AQuietInstallWritesExactlyWhatSelfRegistrationWrites) {
     ASSERT_EQ(RunMsiexec(L"/i " + PackagePath(kCurrentVersion)), 0u);
     ExpectSameAsSelfRegistration();
     ExpectFilesInstalled();
+    EXPECT_TRUE(FolderPageRegistered());
 
     const std::vector<InstalledProduct> products = InstalledProducts();
     ASSERT_EQ(products.size(), 1u);
@@ -278,6 +292,7 @@ TEST_F(Package, RemovalEndsTheRunningServerAndLeavesNothingBehind) {
     EXPECT_FALSE(SettingsShortcutExists());
     EXPECT_FALSE(ShortcutExists(L"Trovelle Pro"));
     EXPECT_EQ(VerbCommand(L"Directory") + VerbCommand(L"Drive"), L"");
+    EXPECT_FALSE(FolderPageRegistered());
 
     // Compared with the prefix before anything was registered: removal also takes the parent
     // keys that only the product's entries filled.

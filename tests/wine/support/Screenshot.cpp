@@ -14,13 +14,13 @@ constexpr wchar_t kScreenshotFolder[] = L"C:\\screenshots";
 
 }  // namespace
 
-void SaveScreenshot(HWND window, const std::wstring& name) {
+void SaveScreenshot(HWND window, const std::wstring& name, CaptureArea area) {
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::Sleep(300);  // the other process paints asynchronously
     ::CreateDirectoryW(kScreenshotFolder, nullptr);
     const std::wstring path = std::wstring(kScreenshotFolder) + L"\\" + name + L".bmp";
-    EXPECT_TRUE(SaveScreenPicture(window, path, CaptureArea::Client)) << "no picture saved";
+    EXPECT_TRUE(SaveScreenPicture(window, path, area)) << "no picture saved";
 }
 
 }  // namespace trovelle::test

@@ -1,0 +1,102 @@
+#include "PageTexts.h"
+
+#include <cwchar>
+#include <optional>
+
+#include "ModuleText.h"
+#include "ResourceIds.h"
+#include "WideText.h"
+#include "text/SizeText.h"
+
+namespace trovelle {
+namespace {
+
+template <typename... Args>
+std::wstring Format(UINT id, Args... args) {
+    const std::wstring pattern = LoadModuleText(id);
+    wchar_t text[1024] = {};
+    std::swprintf(text, std::size(text), pattern.c_str(), args...);
+    return text;
+}
+
+std::wstring LocaleInfo(LCTYPE type) {
+    wchar_t text[16] = {};
+    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, static_cast<int>(std::size(text)));
+    return text;
+}
+
+// "3;0" (the locale's form) as NUMBERFMT's number: 3; "3;2;0" as 32.
+UINT Grouping(const std::wstring& form) {
+    UINT grouping = 0;
+    for (const wchar_t unit : form) {
+        if (unit >= L'1' && unit <= L'9') grouping = grouping * 10 + (unit - L'0');
+    }
+    return grouping == 0 ? 3 : grouping;
+}
+
+std::wstring SystemMessage(DWORD code) {
+    wchar_t text[512] = {};
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, code, 0, text, static_cast<DWORD>(std::size(text)),
+                                          nullptr);
+    std::wstring message(text, length);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' ' || message.back() == L'.')) {
+        message.pop_back();
+    }
+    if (message.empty()) {
+        wchar_t number[16] = {};
+        std::swprintf(number, std::size(number), L"error 0x%08X", static_cast<unsigned>(code));
+        message = number;
+    }
+    return message;
+}
+
+}  // namespace
+
+std::wstring ExactBytesText(uint64_t bytes) {
+    std::wstring decimalPoint = LocaleInfo(LOCALE_SDECIMAL);
+    std::wstring thousands = LocaleInfo(LOCALE_STHOUSAND);
+    NUMBERFMTW format{};
+    format.NumDigits = 0;
+    format.LeadingZero = 0;
+    format.Grouping = Grouping(LocaleInfo(LOCALE_SGROUPING));
+    format.lpDecimalSep = decimalPoint.data();
+    format.lpThousandSep = thousands.data();
+    format.NegativeOrder = 1;
+    const std::wstring digits = std::to_wstring(bytes);
+    wchar_t grouped[64] = {};
+    if (::GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), &format, grouped,
+                            static_cast<int>(std::size(grouped))) == 0) {
+        return Format(IDS_BYTES, digits.c_str());
+    }
+    return Format(IDS_BYTES, grouped);
+}
+
+std::wstring FoldersAndFilesText(unsigned folders, unsigned files) {
+    std::wstring text;
+    if (folders > 0) text = folders == 1 ? LoadModuleText(IDS_ONE_FOLDER) : Format(IDS_FOLDERS, folders);
+    if (files > 0) {
+        if (!text.empty()) text += L", ";
+        text += files == 1 ? LoadModuleText(IDS_ONE_FILE) : Format(IDS_FILES, files);
+    }
+    return text;
+}
+
+std::wstring FailureText(const MeasureFailure& failure) {
+    switch (failure.kind) {
+        case MeasureFailure::Kind::Unreadable:
+            return Format(IDS_CANNOT_READ, failure.path.c_str(), SystemMessage(failure.code).c_str());
+        case MeasureFailure::Kind::CacheServer:
+            return Format(IDS_CACHE_SERVER_FAILED, failure.path.c_str(), failure.code);
+        default:
+            return {};
+    }
+}
+
+std::wstring SizeText(uint64_t size, const ColumnSettings& settings) {
+    const std::optional<std::u16string> text = FormatSizeText(size, settings.SizeText());
+    return text ? ToWide(*text) : std::wstring();
+}
+
+}  // namespace trovelle

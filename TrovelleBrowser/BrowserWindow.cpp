@@ -87,14 +87,15 @@ bool BrowserWindow::Open(HINSTANCE instance, const std::wstring& folder, int sho
     windowClass.lpszClassName = kBrowserWindowClass;
     if (::RegisterClassExW(&windowClass) == 0) return false;
     configUpdateMessage_ = ::RegisterWindowMessageW(kConfigUpdateMessageName);
-    // Wide enough for every column of the product's handler on a first start.
+    // On a first start: wide enough for every column of the product's handler, and whole on
+    // the screen with room for a few windows beside it.
     RECT work = {0, 0, 1024, 768};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = std::min<int>(kFirstWidth, work.right - work.left - kCascadeStep);
-    const int height = std::min<int>(kFirstHeight, work.bottom - work.top - kCascadeStep);
+    const int width = std::min<int>(kFirstWidth, work.right - work.left - 4 * kCascadeStep);
+    const int height = std::min<int>(kFirstHeight, work.bottom - work.top - 4 * kCascadeStep);
     if (::CreateWindowExW(0, kBrowserWindowClass, kProductName, WS_OVERLAPPEDWINDOW,
-                          CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr,
-                          instance, this) == nullptr) {
+                          work.left + kCascadeStep, work.top + kCascadeStep, width, height,
+                          nullptr, nullptr, instance, this) == nullptr) {
         return false;
     }
     PlaceWindow(showCommand);
@@ -121,6 +122,7 @@ void BrowserWindow::PlaceWindow(int showCommand) {
     // Another window of this program in the same place: this one opens beside it.
     while (PlaceTaken(window_, placement.rcNormalPosition)) {
         ::OffsetRect(&placement.rcNormalPosition, kCascadeStep, kCascadeStep);
+        cascade_ += kCascadeStep;
     }
     ::SetWindowPlacement(window_, &placement);
     ::UpdateWindow(window_);
@@ -475,6 +477,9 @@ void BrowserWindow::SaveState() {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof(placement);
     ::GetWindowPlacement(window_, &placement);
+    // Kept where it would have opened but for the other windows: windows opened beside one
+    // another, session after session, would otherwise walk off the screen.
+    ::OffsetRect(&placement.rcNormalPosition, -cascade_, -cascade_);
     view_.KeepColumnWidths();
     SaveBrowserState(folder_, placement, view_.Widths());
 }

@@ -79,6 +79,7 @@ private:
     host::HostedBands bands_;
     NavigationHistory history_;
     UINT configUpdateMessage_ = 0;
+    int cascade_ = 0;  // how far this window opened beside others of this program
 
     std::wstring folder_;  // shown; kDrivesPath for the drives
     bool shown_ = false;   // a folder has been shown at all

@@ -17,4 +17,4 @@ echo
 "$here/wine-run.sh" "$tools\\bench_columns.exe"
 echo
 # Inside Wine's virtual desktop, where the window and its driver meet.
-"$here/wine-run-display.sh" explorer /desktop=TrovelleBench,1280x800 "$tools\\bench_browser.exe"
+TROVELLE_SCREEN=1280x800 "$here/wine-run-display.sh" explorer /desktop=TrovelleBench,1280x800 "$tools\\bench_browser.exe"

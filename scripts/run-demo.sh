@@ -45,7 +45,7 @@ shot="$WINEPREFIX/drive_c/trovelle-browser.bmp"
 rm -f "$shot"
 mkdir -p "$(dirname "$picture")"
 # Wine's explorer does not pass the tour's exit code on: the picture is its proof.
-"$here/wine-run-display.sh" explorer /desktop=TrovellePro,1280x800 "$tools\\BrowserTour.exe" \
+TROVELLE_SCREEN=1280x800 "$here/wine-run-display.sh" explorer /desktop=TrovellePro,1280x800 "$tools\\BrowserTour.exe" \
     "$folder" 'C:\trovelle-browser.bmp' | grep -v '^wine: ' || true
 if [ ! -s "$shot" ]; then
     echo "The window's tour saved no picture" >&2

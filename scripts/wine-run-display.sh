@@ -8,7 +8,9 @@ source "$here/wine-env.sh"
 # run on another (or no) display would make every window creation of this one fail. Let it end.
 timeout 30 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null
 fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+# TROVELLE_SCREEN sizes the display (a Wine virtual desktop must fit on it to be captured).
+Xvfb -displayfd 3 -screen 0 "${TROVELLE_SCREEN:-1024x768}x24" -nolisten tcp 3>"$fdfile" \
+    >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -f "$fdfile"' EXIT
 for _ in $(seq 50); do [ -s "$fdfile" ] && break; sleep 0.1; done

@@ -11,10 +11,13 @@
 
 #include "BenchSupport.h"
 #include "BrowserProcess.h"
+#include "CacheServerConnection.h"
+#include "ComApartment.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using trovelle::ReleaseRunningServer;
 using trovelle::driver::BrowserProcess;
 
 constexpr wchar_t kFolder[] = L"D:\\Big10k";
@@ -52,6 +55,7 @@ double RunHost(const std::wstring& arguments) {
 }  // namespace
 
 int wmain() {
+    const trovelle::ComApartment apartment;
     // Warm the cache server and the file system first, so both sides meet the same state.
     RunHost(std::wstring(L"--tsv \"") + kFolder + L"\"");
 
@@ -111,5 +115,6 @@ int wmain() {
     std::printf("  cells shown per second  %8.0f      the handler's own rate %8.0f       %.2fx\n",
                 shownRate, handlerRate, shownRate / handlerRate);
     browser.Close();
+    ReleaseRunningServer();  // it would keep Wine's desktop, and the caller, waiting
     return 0;
 }

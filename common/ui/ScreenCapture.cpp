@@ -30,6 +30,9 @@ bool AreaOf(HWND window, CaptureArea part, RECT& area) {
 bool SaveScreenPicture(HWND window, const std::wstring& path, CaptureArea part) {
     RECT area{};
     if (!AreaOf(window, part, area)) return false;
+    // Only what the screen shows: a copy reaching past its edge comes out black.
+    const RECT shown = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    if (!::IntersectRect(&area, &area, &shown)) return false;
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return false;

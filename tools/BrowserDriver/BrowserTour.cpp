@@ -7,6 +7,8 @@
 #include <string>
 
 #include "BrowserProcess.h"
+#include "CacheServerConnection.h"
+#include "ComApartment.h"
 #include "text/CellNumber.h"
 #include "WideText.h"
 
@@ -39,6 +41,7 @@ int LargestFolder(const BrowserProcess& browser, int bytesColumn) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) return Fail(L"usage: BrowserTour FOLDER PICTURE.bmp");
+    const ComApartment apartment;
     const std::wstring folder = argv[1];
     BrowserProcess browser(folder);
     if (browser.Window() == nullptr) return Fail(L"the window did not appear");
@@ -65,5 +68,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!browser.SavePicture(argv[2])) return Fail(L"no picture saved");
     std::wprintf(L"%ls: %d items, sorted by size, largest first: %ls\n", browser.Title().c_str(),
                  browser.RowCount(), browser.RowCount() > 0 ? browser.Cell(0, 0).c_str() : L"");
-    return browser.Close() && browser.ExitCode() == 0 ? 0 : Fail(L"the window did not close cleanly");
+    const bool closed = browser.Close() && browser.ExitCode() == 0;
+    // The cache server the window started would keep Wine's desktop (and the caller) waiting.
+    ReleaseRunningServer();
+    return closed ? 0 : Fail(L"the window did not close cleanly");
 }

@@ -10,7 +10,7 @@ report="$WINEPREFIX/drive_c/$report_name"
 rm -f "$report"
 program=$1
 shift
-"$here/run-with-display.sh" explorer /desktop=TrovelleTests,1280x800 "$program" "$@" \
+TROVELLE_SCREEN=1280x800 "$here/run-with-display.sh" explorer /desktop=TrovelleWindows,1280x800 "$program" "$@" \
     "--gtest_output=xml:C:\\$report_name"
 if [ ! -s "$report" ]; then
     echo "The test program left no report: it did not run to its end" >&2

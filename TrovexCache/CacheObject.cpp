@@ -2,6 +2,7 @@
 
 #include "DebugDump.h"
 #include "FolderKey.h"
+#include "OutOfMemoryAnswer.h"
 #include "RequestPath.h"
 #include "StartupCaching.h"
 #include "WideText.h"
@@ -31,10 +32,11 @@ TrovelleCacheObject::TrovelleCacheObject(const CacheServerOptions& options)
     : changeLog_(options.changeLogPath), cache_(lister_, drives_, lock_, OptionsFor(changeLog_)) {}
 
 TrovelleCacheObject::~TrovelleCacheObject() {
-    // Running scans give up at their next listing; then nobody touches the tree any more.
+    // Running scans give up at their next listing; they may still ask the watcher to arm a
+    // drive, so it stops only after them. Then nobody touches the tree any more.
     lister_.Cancel();
-    StopAndDrain();
     driveScans_.WaitUntilIdle();
+    StopAndDrain();
 }
 
 HRESULT TrovelleCacheObject::InitializeCache() {
@@ -47,7 +49,9 @@ HRESULT TrovelleCacheObject::InitializeCache() {
     return S_OK;
 }
 
-STDMETHODIMP TrovelleCacheObject::CreateCache() { return StartCachingAllDrives(*this); }
+STDMETHODIMP TrovelleCacheObject::CreateCache() {
+    return AnswerOutOfMemory([&] { return StartCachingAllDrives(*this); });
+}
 
 uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
     if (folder == nullptr) return 0;
@@ -62,13 +66,17 @@ uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
 STDMETHODIMP TrovelleCacheObject::GetFolderSize(BSTR folder, UINT64* size) {
     if (size == nullptr) return E_POINTER;
     *size = 0;
-    *size = MeasureFolder(folder);  // a null BSTR is the empty string: 0
-    return S_OK;
+    return AnswerOutOfMemory([&] {
+        *size = MeasureFolder(folder);  // a null BSTR is the empty string: 0
+        return S_OK;
+    });
 }
 
 STDMETHODIMP TrovelleCacheObject::ResetCache() {
-    cache_.Reset();
-    return S_OK;
+    return AnswerOutOfMemory([&] {
+        cache_.Reset();
+        return S_OK;
+    });
 }
 
 // The server's own reference is given up once, whoever asks and however often: a second
@@ -79,7 +87,7 @@ STDMETHODIMP TrovelleCacheObject::ReleaseServer() {
 }
 
 STDMETHODIMP TrovelleCacheObject::SaveDebugInfo(BSTR file, UINT flags) {
-    return WriteDebugDump(cache_, file, flags);
+    return AnswerOutOfMemory([&] { return WriteDebugDump(cache_, file, flags); });
 }
 
 void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {

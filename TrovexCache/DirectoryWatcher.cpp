@@ -199,7 +199,8 @@ void DirectoryWatcher::RunWorker() {
             auto* request = reinterpret_cast<ArmRequest*>(overlapped);
             if (DriveState* drive = StateOf(request->letter)) {
                 drive->wanted = true;
-                if (!drive->armed) Arm(*drive);
+                // Requests queued while a try failed must not each try again at once.
+                if (!drive->armed && ::GetTickCount64() >= drive->retryAt) Arm(*drive);
             }
             if (request->done) ::SetEvent(request->done.Get());
             request->Release();

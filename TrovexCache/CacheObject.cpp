@@ -36,16 +36,16 @@ TrovelleCacheObject::~TrovelleCacheObject() {
     // drive, so it stops only after them. Then nobody touches the tree any more.
     lister_.Cancel();
     driveScans_.WaitUntilIdle();
-    StopAndDrain();
+    watcher_.StopAndDrain();
 }
 
 HRESULT TrovelleCacheObject::InitializeCache() {
     startupScans_ = 0;
     for (const wchar_t letter : FixedDriveLetters()) {
         const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        AddDirectory(root);
+        watcher_.AddDirectory(root);
     }
-    Watch(kStart);
+    watcher_.Watch(DirectoryWatcher::kStart);
     return S_OK;
 }
 
@@ -56,9 +56,11 @@ STDMETHODIMP TrovelleCacheObject::CreateCache() {
 uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
     if (folder == nullptr) return 0;
     const CanonicalRequest request = CanonicalizeRequest(ToCore(folder));
-    if (request.isDrivePath && drives_.TypeOfRoot(request.path[0]) == DriveType::Fixed &&
-        !cache_.HasNode(request.path)) {
-        OpenFoldersAbove(ToWide(request.path));
+    if (request.isDrivePath) {
+        drives_.ArmIfFixed(static_cast<wchar_t>(request.path[0]));
+        if (drives_.TypeOfRoot(request.path[0]) == DriveType::Fixed && !cache_.HasNode(request.path)) {
+            DirectoryWatcher::OpenFoldersAbove(ToWide(request.path));
+        }
     }
     return cache_.GetFolderSize(request.path);
 }
@@ -96,8 +98,8 @@ void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {
     ApplyChangeBatch(cache_, std::u16string(root, 3), batch->records.data(), batch->records.size());
 }
 
-void TrovelleCacheObject::OnWatchLost(wchar_t letter, Loss why) {
-    if (why == Loss::ArmFailed) ++cache_.Counters().failedArms;
+void TrovelleCacheObject::OnWatchLost(wchar_t letter, WatchLoss why) {
+    if (why == WatchLoss::ArmFailed) ++cache_.Counters().failedArms;
     // Nothing on the drive is watched any more, so nothing cached for it can be trusted.
     const char16_t drive[] = {static_cast<char16_t>(letter), u':'};
     cache_.DropAllUnder(std::u16string(drive, 2));

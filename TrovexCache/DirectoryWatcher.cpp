@@ -79,7 +79,8 @@ struct DirectoryWatcher::DriveState {
     bool draining = false;
 };
 
-DirectoryWatcher::DirectoryWatcher(DWORD bufferBytes) : bufferBytes_(bufferBytes) {
+DirectoryWatcher::DirectoryWatcher(ChangeSink& sink, DWORD bufferBytes)
+    : sink_(sink), bufferBytes_(bufferBytes) {
     port_.Reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
     for (size_t index = 0; index < drives_.size(); ++index) {
         auto drive = std::make_unique<DriveState>();
@@ -225,7 +226,7 @@ bool DirectoryWatcher::Arm(DriveState& drive) {
     if (!armed) {
         drive.backoff = std::clamp<DWORD>(drive.backoff * 2, kFirstRetryMs, kLongestRetryMs);
         drive.retryAt = ::GetTickCount64() + drive.backoff;
-        OnWatchLost(drive.letter, Loss::ArmFailed);
+        sink_.OnWatchLost(drive.letter, WatchLoss::ArmFailed);
         return false;
     }
     root->pending = true;
@@ -236,7 +237,7 @@ bool DirectoryWatcher::Arm(DriveState& drive) {
     return true;
 }
 
-void DirectoryWatcher::Retire(DriveState& drive, Loss why) {
+void DirectoryWatcher::Retire(DriveState& drive, WatchLoss why) {
     drive.armed = false;
     if (WatchedRoot* root = std::exchange(drive.root, nullptr)) {
         root->retired = true;
@@ -246,7 +247,7 @@ void DirectoryWatcher::Retire(DriveState& drive, Loss why) {
             roots_.remove_if([root](const auto& candidate) { return candidate.get() == root; });
         }
     }
-    OnWatchLost(drive.letter, why);
+    sink_.OnWatchLost(drive.letter, why);
 }
 
 void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
@@ -260,7 +261,6 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
     // A failed or empty completion means the system dropped the changes.
     auto batch = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
     if (batch) {
-        batch->watcher = this;
         batch->letter = drive.letter;
         batch->lost = !ok || bytes == 0 || bytes > bufferBytes_;
         if (!batch->lost) {
@@ -279,7 +279,6 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
         // No memory for the copy: its changes are unknown, like an overflow.
         auto lost = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
         if (lost) {
-            lost->watcher = this;
             lost->letter = drive.letter;
             lost->lost = true;
             Enqueue(std::move(lost));
@@ -288,7 +287,7 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
     if (!rearmed) {
         drive.backoff = kFirstRetryMs;
         drive.retryAt = ::GetTickCount64() + drive.backoff;
-        Retire(drive, Loss::ArmFailed);
+        Retire(drive, WatchLoss::ArmFailed);
     }
 }
 
@@ -305,7 +304,7 @@ void DirectoryWatcher::Maintain() {
             if (!now_open || !IdentityOf(now_open.Get(), current) || !(current == drive.identity)) {
                 drive.backoff = 0;
                 drive.retryAt = now;
-                Retire(drive, Loss::VolumeChanged);
+                Retire(drive, WatchLoss::VolumeChanged);
             }
         }
         if (drive.wanted && !drive.armed && now >= drive.retryAt) {
@@ -375,7 +374,7 @@ DWORD DirectoryWatcher::DrainQueue(DriveState* drive) {
         std::unique_ptr<ChangeBatch> batch = std::move(drive->queue.front());
         drive->queue.pop_front();
         ::ReleaseSRWLockExclusive(&drive->queueLock);
-        drive->watcher->OnChange(std::move(batch));
+        drive->watcher->sink_.OnChange(std::move(batch));
     }
 }
 

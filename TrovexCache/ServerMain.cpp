@@ -90,24 +90,20 @@ void StartCachingWhenAsked(ITrovelleCache& cache) {
     if (key.ReadInteger(Setting::CacheAll, SettingsReader::TrovexCache) == 1) cache.CreateCache();
 }
 
-HRESULT RegisterFactory(ClassObjectRegistration& registration, CacheFactory& factory) {
-    return registration.Register(CLSID_TrovelleCache, static_cast<IClassFactory*>(&factory),
-                                 CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE);
-}
-
-// The server has been idle for the shutdown timeout. Its class object is withdrawn first, so
-// no new activation can reach it; a client that reached it before then is served on (the class
-// object is registered again), and otherwise the factory refuses every later creation, which
-// the clients answer by starting a successor. True when the server is to end.
+// The server has been idle for the shutdown timeout. Unless a client came meanwhile (it is served
+// on), the factory refuses every later creation first (CO_E_SERVER_STOPPING, which sends the
+// client to a successor) and then the class object is withdrawn, so that no creation can slip
+// between the decision and the withdrawal. True when the server is to end.
 bool WindDown(ClassObjectRegistration& registration, CacheFactory& factory) {
+    if (!factory.CloseUnless(&ShutdownMonitor::SawActivity)) return false;
     registration.Revoke();
-    if (factory.CloseUnless(&ShutdownMonitor::SawActivity)) return true;
-    return FAILED(RegisterFactory(registration, factory));
+    return true;
 }
 
 HRESULT Serve(CacheFactory& factory, InstanceMutex& instance) {
     ClassObjectRegistration registration;
-    HRESULT hr = RegisterFactory(registration, factory);
+    HRESULT hr = registration.Register(CLSID_TrovelleCache, static_cast<IClassFactory*>(&factory),
+                                       CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE);
     if (FAILED(hr)) return hr;
     ShutdownMonitor monitor(::GetCurrentThreadId(), kShutdownTimeout);
     if (!monitor.Start()) return E_FAIL;

@@ -89,7 +89,8 @@ STDMETHODIMP TrovelleCacheObject::ReleaseServer() {
 }
 
 STDMETHODIMP TrovelleCacheObject::SaveDebugInfo(BSTR file, UINT flags) {
-    return AnswerOutOfMemory([&] { return WriteDebugDump(cache_, file, flags); });
+    return AnswerOutOfMemory(
+        [&] { return WriteDebugDump(cache_, file, flags, watcher_.DescribeWatches()); });
 }
 
 void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BackgroundWork.h"
+#include "DeviceEvents.h"
 #include "UniqueHandle.h"
 
 namespace trovelle {
@@ -27,7 +28,7 @@ struct ChangeBatch {
     std::vector<uint8_t> records;  // exactly the bytes the read returned
 };
 
-enum class WatchLoss { ArmFailed, VolumeChanged };
+enum class WatchLoss { ArmFailed, VolumeChanged, DeviceRemoved };
 
 // Where a watcher's changes go.
 class ChangeSink {
@@ -42,7 +43,9 @@ protected:
     ~ChangeSink() = default;
 };
 
-class DirectoryWatcher {
+// A drive whose disk is about to be removed (or its volume locked) is let go: its watch and
+// handle are closed at the system's query, and it is armed again only if the removal fails.
+class DirectoryWatcher : private DeviceEventListener {
 public:
     enum Mode { kStart = 0, kStop = 1 };
 
@@ -75,15 +78,23 @@ public:
     // Stops the worker and waits for every batch thread: after it no change reaches the sink.
     void StopAndDrain();
 
+    // One line per armed drive, "Watch d: <root handle>", for the debug dump.
+    std::string DescribeWatches() const;
+
 private:
     struct WatchedRoot;
-    struct ArmRequest;
+    struct Request;
     struct DriveState;
 
     static DWORD WINAPI WorkerMain(void* self);
     static DWORD DrainQueue(DriveState* drive);
     void RunWorker();
     void OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes);
+    bool PostAndWait(Request* request);
+    void OnDeviceEvent(DeviceEvent event, HANDLE directory) override;
+    void ApplyDeviceEvent(DeviceEvent event, HANDLE directory);
+    DriveState* DriveAbout(HANDLE directory, bool letGo);
+    void LetGo(DriveState& drive);
     bool Arm(DriveState& drive);
     void Retire(DriveState& drive, WatchLoss why);
     void Maintain();
@@ -98,6 +109,7 @@ private:
     UniqueKernelHandle port_;
     UniqueKernelHandle worker_;
     BackgroundWork batchThreads_;
+    DeviceEventWindow devices_{*this};
     ULONGLONG nextCheck_ = 0;
 };
 

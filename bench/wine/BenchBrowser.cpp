@@ -19,6 +19,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using trovelle::ReleaseRunningServer;
 using trovelle::driver::BrowserProcess;
+using trovelle::driver::kNotYetMeasured;
 
 constexpr wchar_t kFolder[] = L"D:\\Big10k";
 constexpr wchar_t kHost[] = L"C:\\Program Files\\Trovelle Pro\\Tools\\DetailsHost.exe";
@@ -96,7 +97,8 @@ int wmain() {
         ::SendMessageTimeoutW(browser.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
         longestStall = std::max(longestStall, MillisecondsSince(sent));
         ++probes;
-        if (probes % 50 == 0 && browser.StatusText(2).empty()) break;
+        // Rows are measured top to bottom (none is scrolled to): the last one comes last.
+        if (probes % 50 == 0 && browser.Cell(browser.RowCount() - 1, 4) != kNotYetMeasured) break;
         ::Sleep(10);
     }
     const double fillSeconds = MillisecondsSince(fillStart) / 1000.0;

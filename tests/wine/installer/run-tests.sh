@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the package tests in a fresh Wine prefix of their own: builds the current package and an
 # older one (the same files under a lower version), stages them with loose copies of the
-# deliverables (whose own registration the package is compared with) and the Details-view host,
-# and runs wine_installer_tests there on a display of its own. The prefix goes after a pass.
+# deliverables (whose own registration the package is compared with), and runs
+# wine_installer_tests there on a display of its own. The prefix goes after a pass.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 build=${TROVELLE_BUILD:-$root/build}

@@ -70,7 +70,10 @@ int wmain() {
         WIN32_FIND_DATAW found;
         HANDLE find = ::FindFirstFileW((std::wstring(kFolder) + L"\\*").c_str(), &found);
         if (find != INVALID_HANDLE_VALUE) {
-            do ++names; while (::FindNextFileW(find, &found));
+            do {
+                const std::wstring name = found.cFileName;
+                if (name != L"." && name != L"..") ++names;
+            } while (::FindNextFileW(find, &found));
             ::FindClose(find);
         }
         listing = MillisecondsSince(start);

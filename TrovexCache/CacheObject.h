@@ -1,6 +1,5 @@
 // TrovelleCache: the one cache object of the server. It owns the folder size tree, measures
-// folders for its clients and owns the change monitor of every fixed drive, whose changes it
-// applies.
+// folders for its clients and is itself the change monitor of every fixed drive.
 #pragma once
 
 #include <windows.h>
@@ -31,13 +30,13 @@ struct CacheServerOptions {
 class TrovelleCacheObject final
     : public ComObject<TrovelleCacheObject,
                        DispatchFromTypeLib<ITrovelleCache, IID_ITrovelleCache>>,
-      private ChangeSink {
+      public DirectoryWatcher {
 public:
     static constexpr ModuleLockUse kModuleLock = ModuleLockUse::BeyondTheFirst;
     static const QITAB kInterfaces[];
 
     explicit TrovelleCacheObject(const CacheServerOptions& options);
-    ~TrovelleCacheObject();
+    ~TrovelleCacheObject() override;
 
     // Adds every fixed drive root to the change monitor and starts it.
     HRESULT InitializeCache();
@@ -58,15 +57,14 @@ public:
     uint64_t ListingCount() const { return lister_.ListingCount(); }
     CacheCounters& Counters() { return cache_.Counters(); }
 
-private:
+protected:
     void OnChange(std::unique_ptr<ChangeBatch> batch) override;
-    void OnWatchLost(wchar_t letter, WatchLoss why) override;
+    void OnWatchLost(wchar_t letter, Loss why) override;
 
+private:
     volatile LONG serverReferenceReleased_ = 0;
     Win32DirectoryLister lister_;
-    // Stopped by the destructor before anything it reaches goes.
-    DirectoryWatcher watcher_{static_cast<ChangeSink&>(*this)};
-    WatchedDrives drives_{watcher_};
+    WatchedDrives drives_{*this};
     CriticalSection lock_;  // exists before the first change can arrive
     ChangeLogFile changeLog_;
     FolderCache cache_;

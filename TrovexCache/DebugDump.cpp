@@ -51,8 +51,7 @@ std::string RecordText(bool pathValid, const NodeCopy& node) {
 
 }  // namespace
 
-HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags,
-                       const std::string& watches) {
+HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags) {
     if (file == nullptr) return S_FALSE;
     UniqueKernelHandle output(::CreateFileW(file, FILE_ALL_ACCESS, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -66,8 +65,7 @@ HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags,
                                 "\nUnlistable folders: " +
                                 std::to_string(counters.unlistableFolders) +
                                 "\nObjects handed out: " +
-                                std::to_string(counters.objectsHandedOut) + "\n" + watches +
-                                "\n");
+                                std::to_string(counters.objectsHandedOut) + "\n\n");
     }
     std::vector<NodeCopy> nodes;
     cache.VisitLocked([&](const CachedFolderView& folder) {

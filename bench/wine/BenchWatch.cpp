@@ -19,13 +19,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class CountingSink final : public ChangeSink {
+class CountingWatcher final : public DirectoryWatcher {
 public:
+    explicit CountingWatcher(DWORD bufferBytes) : DirectoryWatcher(bufferBytes) {}
+    ~CountingWatcher() override { StopAndDrain(); }
+
     std::atomic<long> records{0};
     std::atomic<long> overflows{0};
     std::atomic<long> batches{0};
     std::atomic<bool> armed{true};
 
+protected:
     void OnChange(std::unique_ptr<ChangeBatch> batch) override {
         ++batches;
         if (batch->lost) {
@@ -36,7 +40,7 @@ public:
         if (decoded.empty()) ++overflows;
         records += static_cast<long>(decoded.size());
     }
-    void OnWatchLost(wchar_t, WatchLoss) override { armed = false; }
+    void OnWatchLost(wchar_t, Loss) override { armed = false; }
 };
 
 struct Burst {
@@ -48,8 +52,7 @@ struct Burst {
 
 Burst RunBurst(DWORD bufferBytes, int files) {
     const std::wstring folder = L"D:\\BenchWatch";
-    CountingSink counts;
-    DirectoryWatcher watcher(counts, bufferBytes);
+    CountingWatcher watcher(bufferBytes);
     watcher.AddDirectory(L"d:\\");
     watcher.Watch(DirectoryWatcher::kStart);
     while (!watcher.IsArmed(L'd')) ::Sleep(10);
@@ -57,7 +60,7 @@ Burst RunBurst(DWORD bufferBytes, int files) {
     // Wine's subtree watch covers a folder only once it was opened after the watch began.
     DirectoryWatcher::OpenFoldersAbove(folder + L"\\file");
     ::Sleep(300);
-    const long before = counts.records;
+    const long before = watcher.records;
 
     Burst burst;
     const auto start = Clock::now();
@@ -69,12 +72,12 @@ Burst RunBurst(DWORD bufferBytes, int files) {
     }
     burst.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     // Quiet: no new batch for half a second.
-    for (long seen = -1; seen != counts.batches;) {
-        seen = counts.batches;
+    for (long seen = -1; seen != watcher.batches;) {
+        seen = watcher.batches;
         ::Sleep(500);
     }
-    burst.records = counts.records - before;
-    burst.overflows = counts.overflows;
+    burst.records = watcher.records - before;
+    burst.overflows = watcher.overflows;
     for (int file = 1; file < files; file += 2) {
         ::DeleteFileW((folder + L"\\b" + std::to_wstring(file)).c_str());
     }

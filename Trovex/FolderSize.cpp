@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "CacheServerConnection.h"
 #include "CriticalSection.h"
 #include "FolderCache.h"
 #include "Guids.h"
@@ -13,24 +14,6 @@
 
 namespace trovelle {
 namespace {
-
-// The errors that say the server (or its object) is gone, not that the request was bad.
-bool ServerHasGone(HRESULT hr) {
-    switch (hr) {
-        case RPC_E_DISCONNECTED:
-        case RPC_E_SERVERFAULT:
-        case RPC_E_SERVER_DIED:
-        case RPC_E_SERVER_DIED_DNE:
-        case CO_E_OBJNOTCONNECTED:
-        case CO_E_SERVER_STOPPING:
-        case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
-        case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
-        case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE):
-            return true;
-        default:
-            return false;
-    }
-}
 
 HRESULT Ask(ITrovelleCache& cache, const std::wstring& folder, uint64_t& size) {
     const UniqueBstr path = MakeBstr(folder.c_str());
@@ -44,8 +27,7 @@ HRESULT Ask(ITrovelleCache& cache, const std::wstring& folder, uint64_t& size) {
 
 HRESULT CacheConnection::Create(Microsoft::WRL::ComPtr<ITrovelleCache>& cache) {
     ++creations_;
-    return ::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
-                              IID_ITrovelleCache, &cache);
+    return CreateCacheObject(cache);
 }
 
 HRESULT CacheConnection::FolderSize(const std::wstring& folder, uint64_t& size) {
@@ -64,7 +46,7 @@ HRESULT CacheConnection::FolderSize(const std::wstring& folder, uint64_t& size) 
             owner_ = thread;
         }
         const HRESULT hr = Ask(*proxy_.Get(), folder, size);
-        if (!ServerHasGone(hr) || attempt == 1) return hr;
+        if (!CacheServerHasGone(hr) || attempt == 1) return hr;
         proxy_.Reset();  // a new server (or object) for the same cell, once
     }
 }

@@ -42,8 +42,7 @@ private:
 
 // Starts `work(argument)` on a new thread accounted in `tracker`; false when no thread starts.
 template <typename Argument>
-bool StartTrackedThread(BackgroundWork& tracker, DWORD (*work)(Argument*), Argument* argument,
-                        int priority = THREAD_PRIORITY_NORMAL) {
+bool StartTrackedThread(BackgroundWork& tracker, DWORD (*work)(Argument*), Argument* argument) {
     struct Start {
         BackgroundWork* tracker;
         DWORD (*work)(Argument*);
@@ -59,14 +58,12 @@ bool StartTrackedThread(BackgroundWork& tracker, DWORD (*work)(Argument*), Argum
     auto* start = new (std::nothrow) Start{&tracker, work, argument};
     if (start == nullptr) return false;
     tracker.Enter();
-    HANDLE thread = ::CreateThread(nullptr, 0, &Start::Main, start, CREATE_SUSPENDED, nullptr);
+    HANDLE thread = ::CreateThread(nullptr, 0, &Start::Main, start, 0, nullptr);
     if (thread == nullptr) {
         tracker.Leave();
         delete start;
         return false;
     }
-    if (priority != THREAD_PRIORITY_NORMAL) ::SetThreadPriority(thread, priority);
-    ::ResumeThread(thread);
     ::CloseHandle(thread);
     return true;
 }

@@ -16,6 +16,9 @@ public:
     explicit CacheFactory(CacheServerOptions options) : options_(std::move(options)) {}
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** result) override;
+    // Refuses every later creation (CO_E_SERVER_STOPPING) unless `busy` says otherwise; asked
+    // under the creation lock, so no creation slips between the answer and the refusal.
+    bool CloseUnless(bool (*busy)());
     // Gives back the factory's own reference (at process end, before COM goes away).
     void Teardown();
 
@@ -23,6 +26,7 @@ private:
     CriticalSection lock_;
     Microsoft::WRL::ComPtr<TrovelleCacheObject> instance_;  // the server's own reference
     HRESULT failure_ = S_OK;  // a failed creation is remembered and never retried
+    bool closed_ = false;     // the server is ending: a successor serves new clients
     const CacheServerOptions options_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "DebugDump.h"
 #include "FolderKey.h"
+#include "OutOfMemoryAnswer.h"
 #include "RequestPath.h"
 #include "StartupCaching.h"
 #include "WideText.h"
@@ -31,30 +32,35 @@ TrovelleCacheObject::TrovelleCacheObject(const CacheServerOptions& options)
     : changeLog_(options.changeLogPath), cache_(lister_, drives_, lock_, OptionsFor(changeLog_)) {}
 
 TrovelleCacheObject::~TrovelleCacheObject() {
-    // Running scans give up at their next listing; then nobody touches the tree any more.
+    // Running scans give up at their next listing; they may still ask the watcher to arm a
+    // drive, so it stops only after them. Then nobody touches the tree any more.
     lister_.Cancel();
-    StopAndDrain();
     driveScans_.WaitUntilIdle();
+    watcher_.StopAndDrain();
 }
 
 HRESULT TrovelleCacheObject::InitializeCache() {
     startupScans_ = 0;
     for (const wchar_t letter : FixedDriveLetters()) {
         const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        AddDirectory(root);
+        watcher_.AddDirectory(root);
     }
-    Watch(kStart);
+    watcher_.Watch(DirectoryWatcher::kStart);
     return S_OK;
 }
 
-STDMETHODIMP TrovelleCacheObject::CreateCache() { return StartCachingAllDrives(*this); }
+STDMETHODIMP TrovelleCacheObject::CreateCache() {
+    return AnswerOutOfMemory([&] { return StartCachingAllDrives(*this); });
+}
 
 uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
     if (folder == nullptr) return 0;
     const CanonicalRequest request = CanonicalizeRequest(ToCore(folder));
-    if (request.isDrivePath && drives_.TypeOfRoot(request.path[0]) == DriveType::Fixed &&
-        !cache_.HasNode(request.path)) {
-        OpenFoldersAbove(ToWide(request.path));
+    if (request.isDrivePath) {
+        drives_.ArmIfFixed(static_cast<wchar_t>(request.path[0]));
+        if (drives_.TypeOfRoot(request.path[0]) == DriveType::Fixed && !cache_.HasNode(request.path)) {
+            DirectoryWatcher::OpenFoldersAbove(ToWide(request.path));
+        }
     }
     return cache_.GetFolderSize(request.path);
 }
@@ -62,13 +68,17 @@ uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
 STDMETHODIMP TrovelleCacheObject::GetFolderSize(BSTR folder, UINT64* size) {
     if (size == nullptr) return E_POINTER;
     *size = 0;
-    *size = MeasureFolder(folder);  // a null BSTR is the empty string: 0
-    return S_OK;
+    return AnswerOutOfMemory([&] {
+        *size = MeasureFolder(folder);  // a null BSTR is the empty string: 0
+        return S_OK;
+    });
 }
 
 STDMETHODIMP TrovelleCacheObject::ResetCache() {
-    cache_.Reset();
-    return S_OK;
+    return AnswerOutOfMemory([&] {
+        cache_.Reset();
+        return S_OK;
+    });
 }
 
 // The server's own reference is given up once, whoever asks and however often: a second
@@ -79,7 +89,8 @@ STDMETHODIMP TrovelleCacheObject::ReleaseServer() {
 }
 
 STDMETHODIMP TrovelleCacheObject::SaveDebugInfo(BSTR file, UINT flags) {
-    return WriteDebugDump(cache_, file, flags);
+    return AnswerOutOfMemory(
+        [&] { return WriteDebugDump(cache_, file, flags, watcher_.DescribeWatches()); });
 }
 
 void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {
@@ -88,8 +99,8 @@ void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {
     ApplyChangeBatch(cache_, std::u16string(root, 3), batch->records.data(), batch->records.size());
 }
 
-void TrovelleCacheObject::OnWatchLost(wchar_t letter, Loss why) {
-    if (why == Loss::ArmFailed) ++cache_.Counters().failedArms;
+void TrovelleCacheObject::OnWatchLost(wchar_t letter, WatchLoss why) {
+    if (why == WatchLoss::ArmFailed) ++cache_.Counters().failedArms;
     // Nothing on the drive is watched any more, so nothing cached for it can be trusted.
     const char16_t drive[] = {static_cast<char16_t>(letter), u':'};
     cache_.DropAllUnder(std::u16string(drive, 2));

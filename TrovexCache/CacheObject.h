@@ -1,5 +1,6 @@
 // TrovelleCache: the one cache object of the server. It owns the folder size tree, measures
-// folders for its clients and is itself the change monitor of every fixed drive.
+// folders for its clients and owns the change monitor of every fixed drive, whose changes it
+// applies.
 #pragma once
 
 #include <windows.h>
@@ -30,13 +31,13 @@ struct CacheServerOptions {
 class TrovelleCacheObject final
     : public ComObject<TrovelleCacheObject,
                        DispatchFromTypeLib<ITrovelleCache, IID_ITrovelleCache>>,
-      public DirectoryWatcher {
+      private ChangeSink {
 public:
     static constexpr ModuleLockUse kModuleLock = ModuleLockUse::BeyondTheFirst;
     static const QITAB kInterfaces[];
 
     explicit TrovelleCacheObject(const CacheServerOptions& options);
-    ~TrovelleCacheObject() override;
+    ~TrovelleCacheObject();
 
     // Adds every fixed drive root to the change monitor and starts it.
     HRESULT InitializeCache();
@@ -57,14 +58,15 @@ public:
     uint64_t ListingCount() const { return lister_.ListingCount(); }
     CacheCounters& Counters() { return cache_.Counters(); }
 
-protected:
-    void OnChange(std::unique_ptr<ChangeBatch> batch) override;
-    void OnWatchLost(wchar_t letter, Loss why) override;
-
 private:
+    void OnChange(std::unique_ptr<ChangeBatch> batch) override;
+    void OnWatchLost(wchar_t letter, WatchLoss why) override;
+
     volatile LONG serverReferenceReleased_ = 0;
     Win32DirectoryLister lister_;
-    WatchedDrives drives_{*this};
+    // Stopped by the destructor before anything it reaches goes.
+    DirectoryWatcher watcher_{static_cast<ChangeSink&>(*this)};
+    WatchedDrives drives_{watcher_};
     CriticalSection lock_;  // exists before the first change can arrive
     ChangeLogFile changeLog_;
     FolderCache cache_;

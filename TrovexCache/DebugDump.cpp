@@ -51,7 +51,8 @@ std::string RecordText(bool pathValid, const NodeCopy& node) {
 
 }  // namespace
 
-HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags) {
+HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags,
+                       const std::string& watches) {
     if (file == nullptr) return S_FALSE;
     UniqueKernelHandle output(::CreateFileW(file, FILE_ALL_ACCESS, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -65,7 +66,8 @@ HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags) {
                                 "\nUnlistable folders: " +
                                 std::to_string(counters.unlistableFolders) +
                                 "\nObjects handed out: " +
-                                std::to_string(counters.objectsHandedOut) + "\n\n");
+                                std::to_string(counters.objectsHandedOut) + "\n" + watches +
+                                "\n");
     }
     std::vector<NodeCopy> nodes;
     cache.VisitLocked([&](const CachedFolderView& folder) {

@@ -1,6 +1,7 @@
 #include "DirectoryWatcher.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 
 #include "Win32FileSystem.h"
@@ -9,13 +10,13 @@ namespace trovelle {
 namespace {
 
 constexpr ULONG_PTR kStopKey = 0;
-constexpr ULONG_PTR kArmKey = 1;
+constexpr ULONG_PTR kRequestKey = 1;
 constexpr DWORD kFilter =
     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE;
 constexpr DWORD kTickMs = 1000;            // how often the worker looks after its drives
 constexpr DWORD kFirstRetryMs = 1000;      // back-off after a failed arm, doubled up to the cap
 constexpr DWORD kLongestRetryMs = 60000;
-constexpr DWORD kArmWaitMs = 2000;         // how long a request waits for an on-demand arm
+constexpr DWORD kRequestWaitMs = 2000;     // how long an arm or a device event waits for the worker
 constexpr DWORD kCancelWaitMs = 5000;      // how long teardown waits for cancelled reads
 
 struct RootIdentity {
@@ -50,11 +51,16 @@ struct DirectoryWatcher::WatchedRoot {
     std::vector<DWORD> buffer;
     bool pending = false;  // a read is outstanding: the buffer belongs to the system
     bool retired = false;  // freed as soon as nothing is pending
+    UniqueDeviceNotification notification;  // the volume's removal events
 };
 
-// A client's wish to have a drive armed; shared by the asking thread and the worker.
-struct DirectoryWatcher::ArmRequest {
-    wchar_t letter = 0;
+// A client's wish to have a drive armed, or a device event; shared by the asking thread and
+// the worker.
+struct DirectoryWatcher::Request {
+    wchar_t letter = 0;  // the drive to arm
+    bool device = false;  // a device event about `directory` instead
+    DeviceEvent event = DeviceEvent::Removed;
+    HANDLE directory = nullptr;
     UniqueKernelHandle done;
     LONG references = 1;
     void Release() {
@@ -73,13 +79,20 @@ struct DirectoryWatcher::DriveState {
     DWORD backoff = 0;
     WatchedRoot* root = nullptr;
     RootIdentity identity;
+    // Let go for a removal: nothing is armed until the system says how it ended; the events
+    // still name the closed handle, whose registration is kept until then.
+    bool suspended = false;
+    HANDLE letGoHandle = nullptr;
+    UniqueDeviceNotification letGoNotification;
+    std::atomic<HANDLE> watchedHandle{nullptr};  // for the debug dump
     // Batches waiting to be applied in order, and whether a thread is applying them.
     SRWLOCK queueLock = SRWLOCK_INIT;
     std::deque<std::unique_ptr<ChangeBatch>> queue;
     bool draining = false;
 };
 
-DirectoryWatcher::DirectoryWatcher(DWORD bufferBytes) : bufferBytes_(bufferBytes) {
+DirectoryWatcher::DirectoryWatcher(ChangeSink& sink, DWORD bufferBytes)
+    : sink_(sink), bufferBytes_(bufferBytes) {
     port_.Reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
     for (size_t index = 0; index < drives_.size(); ++index) {
         auto drive = std::make_unique<DriveState>();
@@ -105,10 +118,10 @@ DWORD DirectoryWatcher::AddDirectory(const wchar_t* path) {
     if (path == nullptr || path[0] == L'\0' || path[1] != L':') return ERROR_INVALID_PARAMETER;
     if (StateOf(path[0]) == nullptr) return ERROR_INVALID_PARAMETER;
     if (!port_) return ERROR_INVALID_HANDLE;
-    auto* request = new (std::nothrow) ArmRequest();
+    auto* request = new (std::nothrow) Request();
     if (request == nullptr) return ERROR_OUTOFMEMORY;
     request->letter = path[0];
-    if (!::PostQueuedCompletionStatus(port_.Get(), 0, kArmKey,
+    if (!::PostQueuedCompletionStatus(port_.Get(), 0, kRequestKey,
                                       reinterpret_cast<OVERLAPPED*>(request))) {
         const DWORD error = ::GetLastError();
         request->Release();
@@ -121,9 +134,11 @@ DWORD DirectoryWatcher::Watch(int mode) {
     switch (mode) {
         case kStart:
             if (!port_ || worker_) return 0;
+            devices_.Start();  // without it a removable disk stays held, nothing worse
             worker_.Reset(::CreateThread(nullptr, 0, &WorkerMain, this, 0, nullptr));
             return 0;
         case kStop:
+            devices_.Stop();
             if (worker_) {
                 // The worker cancels its reads and waits a bounded time for them before it ends,
                 // so this wait ends too; freeing the buffers before then would be unsafe.
@@ -147,21 +162,47 @@ bool DirectoryWatcher::EnsureWatched(wchar_t letter) {
     if (drive == nullptr) return false;
     if (drive->armed) return true;
     if (!worker_ || ::GetTickCount64() < drive->retryAt) return false;
-    auto* request = new (std::nothrow) ArmRequest();
+    auto* request = new (std::nothrow) Request();
     if (request == nullptr) return false;
     request->letter = letter;
+    return PostAndWait(request) && drive->armed;
+}
+
+bool DirectoryWatcher::PostAndWait(Request* request) {
     request->done.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     request->references = 2;
     if (!request->done ||
-        !::PostQueuedCompletionStatus(port_.Get(), 0, kArmKey,
+        !::PostQueuedCompletionStatus(port_.Get(), 0, kRequestKey,
                                       reinterpret_cast<OVERLAPPED*>(request))) {
         request->references = 1;
         request->Release();
         return false;
     }
-    ::WaitForSingleObject(request->done.Get(), kArmWaitMs);
+    ::WaitForSingleObject(request->done.Get(), kRequestWaitMs);
     request->Release();
-    return drive->armed;
+    return true;
+}
+
+void DirectoryWatcher::OnDeviceEvent(DeviceEvent event, HANDLE directory) {
+    if (!worker_) return;
+    auto* request = new (std::nothrow) Request();
+    if (request == nullptr) return;
+    request->device = true;
+    request->event = event;
+    request->directory = directory;
+    PostAndWait(request);  // a query to remove is answered once the handle is closed
+}
+
+std::string DirectoryWatcher::DescribeWatches() const {
+    std::string text;
+    for (const auto& drive : drives_) {
+        const HANDLE handle = drive->watchedHandle.load();
+        if (handle == nullptr) continue;
+        char line[64];
+        std::snprintf(line, sizeof line, "Watch %c: %p\n", static_cast<char>(drive->letter), handle);
+        text += line;
+    }
+    return text;
 }
 
 void DirectoryWatcher::OpenFoldersAbove(const std::wstring& folder) {
@@ -195,11 +236,16 @@ void DirectoryWatcher::RunWorker() {
         } else if (key == kStopKey) {
             CancelEverything();
             return;
-        } else if (key == kArmKey) {
-            auto* request = reinterpret_cast<ArmRequest*>(overlapped);
-            if (DriveState* drive = StateOf(request->letter)) {
+        } else if (key == kRequestKey) {
+            auto* request = reinterpret_cast<Request*>(overlapped);
+            if (request->device) {
+                ApplyDeviceEvent(request->event, request->directory);
+            } else if (DriveState* drive = StateOf(request->letter)) {
                 drive->wanted = true;
-                if (!drive->armed) Arm(*drive);
+                // Requests queued while a try failed must not each try again at once.
+                if (!drive->armed && !drive->suspended && ::GetTickCount64() >= drive->retryAt) {
+                    Arm(*drive);
+                }
             }
             if (request->done) ::SetEvent(request->done.Get());
             request->Release();
@@ -224,10 +270,12 @@ bool DirectoryWatcher::Arm(DriveState& drive) {
     if (!armed) {
         drive.backoff = std::clamp<DWORD>(drive.backoff * 2, kFirstRetryMs, kLongestRetryMs);
         drive.retryAt = ::GetTickCount64() + drive.backoff;
-        OnWatchLost(drive.letter, Loss::ArmFailed);
+        sink_.OnWatchLost(drive.letter, WatchLoss::ArmFailed);
         return false;
     }
     root->pending = true;
+    root->notification = devices_.Register(root->directory.Get());
+    drive.watchedHandle = root->directory.Get();
     drive.root = root.get();
     roots_.push_back(std::move(root));
     drive.backoff = 0;
@@ -235,8 +283,9 @@ bool DirectoryWatcher::Arm(DriveState& drive) {
     return true;
 }
 
-void DirectoryWatcher::Retire(DriveState& drive, Loss why) {
+void DirectoryWatcher::Retire(DriveState& drive, WatchLoss why) {
     drive.armed = false;
+    drive.watchedHandle = nullptr;
     if (WatchedRoot* root = std::exchange(drive.root, nullptr)) {
         root->retired = true;
         if (root->pending) {
@@ -245,7 +294,7 @@ void DirectoryWatcher::Retire(DriveState& drive, Loss why) {
             roots_.remove_if([root](const auto& candidate) { return candidate.get() == root; });
         }
     }
-    OnWatchLost(drive.letter, why);
+    sink_.OnWatchLost(drive.letter, why);
 }
 
 void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
@@ -259,7 +308,6 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
     // A failed or empty completion means the system dropped the changes.
     auto batch = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
     if (batch) {
-        batch->watcher = this;
         batch->letter = drive.letter;
         batch->lost = !ok || bytes == 0 || bytes > bufferBytes_;
         if (!batch->lost) {
@@ -278,7 +326,6 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
         // No memory for the copy: its changes are unknown, like an overflow.
         auto lost = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
         if (lost) {
-            lost->watcher = this;
             lost->letter = drive.letter;
             lost->lost = true;
             Enqueue(std::move(lost));
@@ -287,7 +334,51 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
     if (!rearmed) {
         drive.backoff = kFirstRetryMs;
         drive.retryAt = ::GetTickCount64() + drive.backoff;
-        Retire(drive, Loss::ArmFailed);
+        Retire(drive, WatchLoss::ArmFailed);
+    }
+}
+
+// The drive whose root `directory` is: the one let go with it, or else the one watching it
+// (a closed handle's value may name a newer root by now).
+DirectoryWatcher::DriveState* DirectoryWatcher::DriveAbout(HANDLE directory, bool letGo) {
+    for (auto& drive : drives_) {
+        const bool match = letGo ? drive->suspended && drive->letGoHandle == directory
+                                 : drive->root != nullptr && drive->root->directory.Get() == directory;
+        if (match) return drive.get();
+    }
+    return nullptr;
+}
+
+// Closes the drive's watch and its handle now, so that the removal or the lock goes through.
+void DirectoryWatcher::LetGo(DriveState& drive) {
+    WatchedRoot& root = *drive.root;
+    drive.suspended = true;
+    drive.letGoHandle = root.directory.Get();
+    drive.letGoNotification = std::move(root.notification);
+    if (root.pending) ::CancelIoEx(root.directory.Get(), &root.overlapped);
+    root.directory.Reset();  // the cancelled read still completes; its buffer waits for that
+    Retire(drive, WatchLoss::DeviceRemoved);
+}
+
+void DirectoryWatcher::ApplyDeviceEvent(DeviceEvent event, HANDLE directory) {
+    if (event == DeviceEvent::QueryRemove) {
+        if (DriveState* drive = DriveAbout(directory, false)) LetGo(*drive);
+        return;
+    }
+    DriveState* drive = DriveAbout(directory, true);
+    if (drive == nullptr && event == DeviceEvent::Removed) {
+        drive = DriveAbout(directory, false);  // removed without being asked first
+        if (drive != nullptr) LetGo(*drive);
+    }
+    if (drive == nullptr) return;
+    drive->suspended = false;
+    drive->letGoHandle = nullptr;
+    drive->letGoNotification.Reset();
+    if (event == DeviceEvent::RemoveFailed) {
+        if (drive->wanted && !drive->armed) Arm(*drive);
+    } else {
+        drive->wanted = false;  // asked for again by the next request, if the letter comes back
+        sink_.OnWatchLost(drive->letter, WatchLoss::DeviceRemoved);
     }
 }
 
@@ -304,10 +395,10 @@ void DirectoryWatcher::Maintain() {
             if (!now_open || !IdentityOf(now_open.Get(), current) || !(current == drive.identity)) {
                 drive.backoff = 0;
                 drive.retryAt = now;
-                Retire(drive, Loss::VolumeChanged);
+                Retire(drive, WatchLoss::VolumeChanged);
             }
         }
-        if (drive.wanted && !drive.armed && now >= drive.retryAt) {
+        if (drive.wanted && !drive.armed && !drive.suspended && now >= drive.retryAt) {
             if (::GetDriveTypeW(drive.path.c_str()) != DRIVE_FIXED) {
                 drive.wanted = false;  // asked for again by the next request, if it comes back
             } else {
@@ -336,8 +427,8 @@ void DirectoryWatcher::CancelEverything() {
         const BOOL ok = ::GetQueuedCompletionStatus(port_.Get(), &bytes, &key, &overlapped,
                                                     static_cast<DWORD>(deadline - now));
         if (!ok && overlapped == nullptr) break;
-        if (key == kArmKey) {
-            auto* request = reinterpret_cast<ArmRequest*>(overlapped);
+        if (key == kRequestKey) {
+            auto* request = reinterpret_cast<Request*>(overlapped);
             if (request->done) ::SetEvent(request->done.Get());
             request->Release();
         } else if (key != kStopKey) {
@@ -374,7 +465,7 @@ DWORD DirectoryWatcher::DrainQueue(DriveState* drive) {
         std::unique_ptr<ChangeBatch> batch = std::move(drive->queue.front());
         drive->queue.pop_front();
         ::ReleaseSRWLockExclusive(&drive->queueLock);
-        drive->watcher->OnChange(std::move(batch));
+        drive->watcher->sink_.OnChange(std::move(batch));
     }
 }
 

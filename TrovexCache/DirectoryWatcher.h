@@ -16,27 +16,44 @@
 #include <vector>
 
 #include "BackgroundWork.h"
+#include "DeviceEvents.h"
 #include "UniqueHandle.h"
 
 namespace trovelle {
 
-class DirectoryWatcher {
+// One completed read of a drive's watch.
+struct ChangeBatch {
+    wchar_t letter = 0;            // lower case
+    bool lost = false;             // the read failed or overflowed: its changes are unknown
+    std::vector<uint8_t> records;  // exactly the bytes the read returned
+};
+
+enum class WatchLoss { ArmFailed, VolumeChanged, DeviceRemoved };
+
+// Where a watcher's changes go.
+class ChangeSink {
+public:
+    // Called for each completed read, in the order of the reads of that drive, never for two
+    // batches of one drive at a time.
+    virtual void OnChange(std::unique_ptr<ChangeBatch> batch) = 0;
+    // The drive's watch ended: what was cached for it can no longer be trusted.
+    virtual void OnWatchLost(wchar_t letter, WatchLoss why) = 0;
+
+protected:
+    ~ChangeSink() = default;
+};
+
+// A drive whose disk is about to be removed (or its volume locked) is let go: its watch and
+// handle are closed at the system's query, and it is armed again only if the removal fails.
+class DirectoryWatcher : private DeviceEventListener {
 public:
     enum Mode { kStart = 0, kStop = 1 };
-    enum class Loss { ArmFailed, VolumeChanged };
-
-    struct ChangeBatch {
-        DirectoryWatcher* watcher = nullptr;
-        wchar_t letter = 0;            // lower case
-        bool lost = false;             // the read failed or overflowed: its changes are unknown
-        std::vector<uint8_t> records;  // exactly the bytes the read returned
-    };
 
     static constexpr DWORD kBufferBytes = 64 * 1024;
 
     // `bufferBytes` per read and drive; a benchmark compares sizes, the server keeps the default.
-    explicit DirectoryWatcher(DWORD bufferBytes = kBufferBytes);
-    virtual ~DirectoryWatcher();
+    explicit DirectoryWatcher(ChangeSink& sink, DWORD bufferBytes = kBufferBytes);
+    ~DirectoryWatcher();
     DirectoryWatcher(const DirectoryWatcher&) = delete;
     DirectoryWatcher& operator=(const DirectoryWatcher&) = delete;
 
@@ -49,7 +66,8 @@ public:
     // Whether the drive's watch is armed now; costs no system call.
     bool IsArmed(wchar_t letter) const;
     // Arms the drive's watch when it is not armed and its back-off allows a try; waits a bounded
-    // time for the worker. Returns whether the watch is armed.
+    // time for the worker. Returns whether the watch is armed. Watches are armed only by this
+    // call and by AddDirectory, never as a side effect of a query.
     bool EnsureWatched(wchar_t letter);
 
     // Opens, and closes again, every folder above `folder` below its drive root. Wine's subtree
@@ -57,38 +75,41 @@ public:
     // Windows needs none of this, and a few opens before a folder is first measured cost little.
     static void OpenFoldersAbove(const std::wstring& folder);
 
-protected:
-    // Called for each completed read, in the order of the reads of that drive, never for two
-    // batches of one drive at a time.
-    virtual void OnChange(std::unique_ptr<ChangeBatch> batch) = 0;
-    // The drive's watch ended: what was cached for it can no longer be trusted.
-    virtual void OnWatchLost(wchar_t letter, Loss why) = 0;
-    // Stops the worker and waits for every batch thread; a derived destructor calls it first,
-    // so that no OnChange runs on a half-destroyed object.
+    // Stops the worker and waits for every batch thread: after it no change reaches the sink.
     void StopAndDrain();
+
+    // One line per armed drive, "Watch d: <root handle>", for the debug dump.
+    std::string DescribeWatches() const;
 
 private:
     struct WatchedRoot;
-    struct ArmRequest;
+    struct Request;
     struct DriveState;
 
     static DWORD WINAPI WorkerMain(void* self);
     static DWORD DrainQueue(DriveState* drive);
     void RunWorker();
     void OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes);
+    bool PostAndWait(Request* request);
+    void OnDeviceEvent(DeviceEvent event, HANDLE directory) override;
+    void ApplyDeviceEvent(DeviceEvent event, HANDLE directory);
+    DriveState* DriveAbout(HANDLE directory, bool letGo);
+    void LetGo(DriveState& drive);
     bool Arm(DriveState& drive);
-    void Retire(DriveState& drive, Loss why);
+    void Retire(DriveState& drive, WatchLoss why);
     void Maintain();
     void CancelEverything();
     void Enqueue(std::unique_ptr<ChangeBatch> batch);
     DriveState* StateOf(wchar_t letter) const;
 
+    ChangeSink& sink_;
     std::array<std::unique_ptr<DriveState>, 26> drives_;
     std::list<std::unique_ptr<WatchedRoot>> roots_;  // live and retiring watches
     const DWORD bufferBytes_;
     UniqueKernelHandle port_;
     UniqueKernelHandle worker_;
     BackgroundWork batchThreads_;
+    DeviceEventWindow devices_{*this};
     ULONGLONG nextCheck_ = 0;
 };
 

@@ -16,72 +16,27 @@
 #include "CacheFactory.h"
 #include "CacheRegistration.h"
 #include "ClassObjectRegistration.h"
-#include "ModuleLock.h"
+#include "InstanceMutex.h"
 #include "ProductNames.h"
 #include "SettingsStore.h"
+#include "ShutdownMonitor.h"
 #include "TrovexCache.h"
-#include "UniqueHandle.h"
 
 namespace trovelle {
 namespace {
 
 constexpr DWORD kShutdownTimeout = 5000;
 constexpr DWORD kShutdownPause = 1000;
-
-DWORD g_mainThread = 0;
-HANDLE volatile g_shutdownEvent = nullptr;  // owned by the running ShutdownMonitor
-volatile LONG g_activity = 0;
-volatile LONG g_stopMonitor = 0;
-
-void OnModuleUnlocked() {
-    ::InterlockedExchange(&g_activity, 1);
-    if (HANDLE event = g_shutdownEvent) ::SetEvent(event);
-}
-
-// Ends the message loop once the module has stayed unlocked for the shutdown timeout. It owns
-// the event the module's unlocking sets, and its thread: both end with it, on every way out.
-class ShutdownMonitor {
-public:
-    bool Start() {
-        event_.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-        if (!event_) return false;
-        g_shutdownEvent = event_.Get();
-        thread_.Reset(::CreateThread(nullptr, 0, &Watch, nullptr, 0, nullptr));
-        return static_cast<bool>(thread_);
-    }
-    ~ShutdownMonitor() {
-        if (thread_) {
-            ::InterlockedExchange(&g_stopMonitor, 1);
-            ::SetEvent(event_.Get());
-            ::WaitForSingleObject(thread_.Get(), INFINITE);  // at most one shutdown timeout
-        }
-        g_shutdownEvent = nullptr;
-    }
-
-private:
-    static DWORD WINAPI Watch(void*) {
-        for (;;) {
-            ::WaitForSingleObject(g_shutdownEvent, INFINITE);
-            DWORD wait;
-            do {
-                if (g_stopMonitor != 0) return 0;
-                ::InterlockedExchange(&g_activity, 0);
-                wait = ::WaitForSingleObject(g_shutdownEvent, kShutdownTimeout);
-            } while (wait == WAIT_OBJECT_0);
-            if (g_activity == 0 && ModuleLock::Count() == 0) break;
-        }
-        ::PostThreadMessageW(g_mainThread, WM_QUIT, 0, 0);
-        return 0;
-    }
-
-    UniqueKernelHandle event_;
-    UniqueKernelHandle thread_;
-};
+// How long a server that COM started finds another instance's mutex taken before it gives up:
+// the other one is ending (it gives the mutex up right after withdrawing its class object) or
+// starting (it will register and take the client itself).
+constexpr DWORD kSuccessorWait = 5000;
 
 enum class Switch { None, RegServer, UnregServer };
 
 struct CommandLine {
     Switch registration = Switch::None;
+    bool embedding = false;      // started by COM for a client
     std::wstring changeLogPath;  // "/ChangeLog <file>": a diagnosis aid, see ChangeLog.h
 };
 
@@ -121,6 +76,7 @@ CommandLine ParseCommandLine(std::wstring_view line) {
             parsed.changeLogPath = ArgumentAfter(line, end);
             break;
         }
+        if (EqualsIgnoringCase(word, L"Embedding")) parsed.embedding = true;
         if (parsed.registration != Switch::None) continue;
         if (EqualsIgnoringCase(word, L"UnregServer")) parsed.registration = Switch::UnregServer;
         if (EqualsIgnoringCase(word, L"RegServer")) parsed.registration = Switch::RegServer;
@@ -134,12 +90,22 @@ void StartCachingWhenAsked(ITrovelleCache& cache) {
     if (key.ReadInteger(Setting::CacheAll, SettingsReader::TrovexCache) == 1) cache.CreateCache();
 }
 
-HRESULT Serve(CacheFactory& factory) {
+// The server has been idle for the shutdown timeout. Unless a client came meanwhile (it is served
+// on), the factory refuses every later creation first (CO_E_SERVER_STOPPING, which sends the
+// client to a successor) and then the class object is withdrawn, so that no creation can slip
+// between the decision and the withdrawal. True when the server is to end.
+bool WindDown(ClassObjectRegistration& registration, CacheFactory& factory) {
+    if (!factory.CloseUnless(&ShutdownMonitor::SawActivity)) return false;
+    registration.Revoke();
+    return true;
+}
+
+HRESULT Serve(CacheFactory& factory, InstanceMutex& instance) {
     ClassObjectRegistration registration;
     HRESULT hr = registration.Register(CLSID_TrovelleCache, static_cast<IClassFactory*>(&factory),
                                        CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE);
     if (FAILED(hr)) return hr;
-    ShutdownMonitor monitor;
+    ShutdownMonitor monitor(::GetCurrentThreadId(), kShutdownTimeout);
     if (!monitor.Start()) return E_FAIL;
 
     // The server's own reference keeps it alive after the last client until ReleaseServer.
@@ -152,39 +118,42 @@ HRESULT Serve(CacheFactory& factory) {
     if (hr == S_OK) {
         MSG message;
         while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.hwnd == nullptr && message.message == ShutdownMonitor::kWindDownMessage) {
+                if (WindDown(registration, factory)) break;
+                continue;
+            }
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
     }
     hr = registration.Revoke();
+    instance.GiveUp();  // a successor may serve while this one ends
     ::Sleep(kShutdownPause);
     return hr;
 }
 
 int Run() {
-    g_mainThread = ::GetCurrentThreadId();
-    ModuleLock::SetZeroHandler(&OnModuleUnlocked);
     const HRESULT comResult = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const CommandLine command = ParseCommandLine(::GetCommandLineW());
 
     int exitCode = 0;
     Microsoft::WRL::ComPtr<CacheFactory> factory;
-    UniqueKernelHandle instance(::CreateMutexW(nullptr, TRUE, kCacheServerMutexName));
-    if (!instance || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    InstanceMutex instance(kCacheServerMutexName, command.embedding ? kSuccessorWait : 0);
+    if (!instance.Owned()) {
         exitCode = 0;  // another instance serves
     } else if (FAILED(comResult)) {
         exitCode = -1;
     } else {
-        const CommandLine command = ParseCommandLine(::GetCommandLineW());
         switch (command.registration) {
             case Switch::RegServer: exitCode = RegisterCacheServer(); break;
             case Switch::UnregServer: exitCode = UnregisterCacheServer(); break;
             case Switch::None:
                 factory = CacheFactory::Make(CacheServerOptions{command.changeLogPath});
-                exitCode = factory ? Serve(*factory.Get()) : E_OUTOFMEMORY;
+                exitCode = factory ? Serve(*factory.Get(), instance) : E_OUTOFMEMORY;
                 break;
         }
     }
-    instance.Reset();
+    instance.GiveUp();
     if (factory) factory->Teardown();
     factory.Reset();
     if (SUCCEEDED(comResult)) ::CoUninitialize();

@@ -70,6 +70,7 @@ DWORD WINAPI SplashMain(void*) {
 
 DWORD ScanDrive(DriveWork* raw) {
     std::unique_ptr<DriveWork> work(raw);
+    Win32DirectoryLister::YieldBeforeEachListingOnThisThread();
     work->cache->MeasureFolder(work->drive);
     ::InterlockedDecrement(&work->cache->DriveScansLeft());
     if (work->splashFlag != 1) return 0;
@@ -112,7 +113,7 @@ HRESULT StartCachingAllDrives(TrovelleCacheObject& cache) {
     for (wchar_t letter : drives) {
         auto* work = new (std::nothrow) DriveWork{{letter, L':', L'\0', L'\0'}, splashFlag, &cache};
         if (work == nullptr ||
-            !StartTrackedThread(cache.DriveScans(), &ScanDrive, work, THREAD_PRIORITY_IDLE)) {
+            !StartTrackedThread(cache.DriveScans(), &ScanDrive, work)) {
             delete work;
             ::InterlockedDecrement(&cache.DriveScansLeft());
         }

@@ -1,6 +1,7 @@
 // The cache's drive choice: a drive is cached only while its change monitor is armed, because
 // totals that no change can reach would go stale for good. An armed drive answers without a
-// system call; a fixed drive without a watch gets one armed on its first request.
+// system call. Watches are armed by an explicit call before a request is measured, never by the
+// type query itself.
 #pragma once
 
 #include <windows.h>
@@ -14,18 +15,28 @@ class WatchedDrives final : public DriveTypeQuery {
 public:
     explicit WatchedDrives(DirectoryWatcher& watcher) : watcher_(watcher) {}
 
-    // Fixed means "cached here": a fixed drive whose watch cannot be armed is answered as a
-    // drive of unknown type, which is summed on every request.
+    // Fixed means "cached here": a fixed drive without a watch is answered as a drive of unknown
+    // type, which is summed on every request.
     DriveType TypeOfRoot(char16_t firstUnit) override {
         const auto letter = static_cast<wchar_t>(firstUnit);
         if (watcher_.IsArmed(letter)) return DriveType::Fixed;
-        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        const auto type = static_cast<DriveType>(::GetDriveTypeW(root));
-        if (type != DriveType::Fixed) return type;
-        return watcher_.EnsureWatched(letter) ? DriveType::Fixed : DriveType::Unknown;
+        const DriveType type = SystemType(letter);
+        return type == DriveType::Fixed ? DriveType::Unknown : type;
+    }
+
+    // Arms the watch of a fixed drive that has none (its back-off allowing); a bounded wait.
+    void ArmIfFixed(wchar_t letter) {
+        if (!watcher_.IsArmed(letter) && SystemType(letter) == DriveType::Fixed) {
+            watcher_.EnsureWatched(letter);
+        }
     }
 
 private:
+    static DriveType SystemType(wchar_t letter) {
+        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+        return static_cast<DriveType>(::GetDriveTypeW(root));
+    }
+
     DirectoryWatcher& watcher_;
 };
 

@@ -1,5 +1,7 @@
 #include "FolderCache.h"
 
+#include <algorithm>
+
 #include <chrono>
 #include <map>
 #include <optional>
@@ -352,10 +354,17 @@ void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<Chang
         change.key = FoldedKey(full);
         prepared.push_back(std::move(change));
     }
-    LockGuard guard(lock_);
-    for (const PreparedChange& change : prepared) ApplyLocked(change);
-    if (!prepared.empty() && (untrustedDrives_ & DriveBit(prepared.front().key[0])) != 0) {
-        MakeDriveStaleLocked(DriveOf(prepared.front().key), "stale-drive (after a folder rename)");
+    // The lock is taken for a bounded number of records at a time, so that a client's request
+    // waits for a few records, not for a whole batch (up to thousands of removals of subtrees).
+    // Records still apply in order; a scan between two runs stores nothing the later records
+    // would not make stale again.
+    for (size_t begin = 0; begin < prepared.size(); begin += kRecordsPerLock) {
+        const size_t end = std::min(prepared.size(), begin + kRecordsPerLock);
+        LockGuard guard(lock_);
+        for (size_t at = begin; at < end; ++at) ApplyLocked(prepared[at]);
+        if (end == prepared.size() && (untrustedDrives_ & DriveBit(prepared.front().key[0])) != 0) {
+            MakeDriveStaleLocked(DriveOf(prepared.front().key), "stale-drive (after a folder rename)");
+        }
     }
 }
 

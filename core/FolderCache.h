@@ -65,6 +65,9 @@ struct FolderCacheOptions {
 
 class FolderCache {
 public:
+    // Change records applied under one hold of the cache lock.
+    static constexpr size_t kRecordsPerLock = 64;
+
     FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& lock,
                 FolderCacheOptions options = {});
 

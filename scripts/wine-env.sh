@@ -10,3 +10,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 # An empty home keeps the prefix's shell folders from linking into the Linux home.
 export HOME=$WINE_ROOT/home
 DRIVES=$WINE_ROOT/drives
+
+# Waits until the prefix's Wine session has ended, at most $1 seconds. A cache server left
+# running (by `make run`, say) lives until a client releases it, so a plain `wineserver -w`
+# could wait for good: what still runs after the bound is ended, and said so.
+wait_for_wine_session() {
+    if ! timeout "$1" wineserver -w 2>/dev/null; then
+        echo "Wine programs of $WINEPREFIX still run after $1 s (a cache server?): ending them" >&2
+        wineserver -k 2>/dev/null || true
+    fi
+}

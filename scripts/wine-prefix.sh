@@ -14,7 +14,7 @@ mkdir -p "$HOME"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix in $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
-    wineserver -w
+    wait_for_wine_session 60
 fi
 
 # Z: maps / and reports itself fixed: a scan of all fixed drives would walk the whole system.
@@ -30,10 +30,12 @@ while read -r letter type folder; do
     fi
 done <<< "$DRIVE_TABLE"
 if [ $changed = 1 ] || ! grep -q '"d:"="hd"' "$WINEPREFIX/system.reg"; then
+    # Programs of the prefix still running would go on with the drives as they were.
+    wineserver -k 2>/dev/null || true
     while read -r letter type folder; do
         wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d "$type" /f >/dev/null 2>&1
     done <<< "$DRIVE_TABLE"
-    wineserver -w
+    wait_for_wine_session 30
 fi
 
 # The sample tree that the demo measures.

@@ -6,7 +6,7 @@ here=$(dirname "$0")
 source "$here/wine-env.sh"
 # A Wine session goes on with the desktop of the display it started on: a leftover session from a
 # run on another (or no) display would make every window creation of this one fail. Let it end.
-timeout 30 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null
+wait_for_wine_session 30
 fdfile=$(mktemp)
 # TROVELLE_SCREEN sizes the display (a Wine virtual desktop must fit on it to be captured).
 Xvfb -displayfd 3 -screen 0 "${TROVELLE_SCREEN:-1024x768}x24" -nolisten tcp 3>"$fdfile" \

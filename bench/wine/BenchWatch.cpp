@@ -19,17 +19,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class CountingWatcher final : public DirectoryWatcher {
+class CountingSink final : public ChangeSink {
 public:
-    explicit CountingWatcher(DWORD bufferBytes) : DirectoryWatcher(bufferBytes) {}
-    ~CountingWatcher() override { StopAndDrain(); }
-
     std::atomic<long> records{0};
     std::atomic<long> overflows{0};
     std::atomic<long> batches{0};
     std::atomic<bool> armed{true};
 
-protected:
     void OnChange(std::unique_ptr<ChangeBatch> batch) override {
         ++batches;
         if (batch->lost) {
@@ -40,7 +36,7 @@ protected:
         if (decoded.empty()) ++overflows;
         records += static_cast<long>(decoded.size());
     }
-    void OnWatchLost(wchar_t, Loss) override { armed = false; }
+    void OnWatchLost(wchar_t, WatchLoss) override { armed = false; }
 };
 
 struct Burst {
@@ -52,7 +48,8 @@ struct Burst {
 
 Burst RunBurst(DWORD bufferBytes, int files) {
     const std::wstring folder = L"D:\\BenchWatch";
-    CountingWatcher watcher(bufferBytes);
+    CountingSink counts;
+    DirectoryWatcher watcher(counts, bufferBytes);
     watcher.AddDirectory(L"d:\\");
     watcher.Watch(DirectoryWatcher::kStart);
     while (!watcher.IsArmed(L'd')) ::Sleep(10);
@@ -60,7 +57,7 @@ Burst RunBurst(DWORD bufferBytes, int files) {
     // Wine's subtree watch covers a folder only once it was opened after the watch began.
     DirectoryWatcher::OpenFoldersAbove(folder + L"\\file");
     ::Sleep(300);
-    const long before = watcher.records;
+    const long before = counts.records;
 
     Burst burst;
     const auto start = Clock::now();
@@ -72,12 +69,12 @@ Burst RunBurst(DWORD bufferBytes, int files) {
     }
     burst.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     // Quiet: no new batch for half a second.
-    for (long seen = -1; seen != watcher.batches;) {
-        seen = watcher.batches;
+    for (long seen = -1; seen != counts.batches;) {
+        seen = counts.batches;
         ::Sleep(500);
     }
-    burst.records = watcher.records - before;
-    burst.overflows = watcher.overflows;
+    burst.records = counts.records - before;
+    burst.overflows = counts.overflows;
     for (int file = 1; file < files; file += 2) {
         ::DeleteFileW((folder + L"\\b" + std::to_wstring(file)).c_str());
     }

@@ -12,6 +12,14 @@ namespace trovelle {
 // A server holds its instance mutex while it runs.
 bool CacheServerRuns();
 
+// Whether a failed call says that the server (or its object) has gone away, not that the
+// request was bad: a new connection will be answered.
+bool CacheServerHasGone(HRESULT hr);
+
+// Creates the cache object. A failed creation (a server winding down refuses it) is made once
+// more: by then a new server, or the old one with its shutdown cancelled, answers.
+HRESULT CreateCacheObject(Microsoft::WRL::ComPtr<ITrovelleCache>& cache);
+
 // The cache object; `result` (when given) gets the outcome.
 Microsoft::WRL::ComPtr<ITrovelleCache> ConnectToCacheServer(HRESULT* result = nullptr);
 

@@ -65,6 +65,14 @@ struct RegistryKeyTraits {
 };
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 
+struct DeviceNotificationTraits {
+    using Value = HDEVNOTIFY;
+    static Value Invalid() { return nullptr; }
+    static bool IsValid(Value value) { return value != nullptr; }
+    static void Close(Value value) { ::UnregisterDeviceNotification(value); }
+};
+using UniqueDeviceNotification = UniqueHandle<DeviceNotificationTraits>;
+
 template <typename Object>
 struct GdiObjectTraits {
     using Value = Object;

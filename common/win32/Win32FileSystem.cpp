@@ -24,9 +24,16 @@ std::wstring LongPathForm(const std::wstring& path) {
     return path;  // relative or unusual forms stay as given; they fail like any unlistable path
 }
 
+namespace {
+thread_local bool t_yieldBeforeListing = false;
+}  // namespace
+
+void Win32DirectoryLister::YieldBeforeEachListingOnThisThread() { t_yieldBeforeListing = true; }
+
 bool Win32DirectoryLister::List(const Path& folder, std::vector<DirectoryEntry>& entries) {
     entries.clear();
     if (cancelled_) return false;
+    if (t_yieldBeforeListing) ::SwitchToThread();
     ++listings_;
     const std::wstring pattern = LongPathForm(ToWide(folder) + L"\\*.*");
     WIN32_FIND_DATAW found;

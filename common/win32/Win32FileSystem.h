@@ -20,6 +20,11 @@ public:
     uint64_t ListingCount() const { return listings_.load(); }
     // From now on every listing fails at once, so running scans end quickly.
     void Cancel() { cancelled_ = true; }
+    // Listings on the calling thread first give the processor to any other ready thread: a
+    // background scan at normal priority that leaves room for the clients. (At a lower priority
+    // a scan preempted while holding the cache lock could keep it from every client on a busy
+    // machine: a critical section lends no priority to its holder.)
+    static void YieldBeforeEachListingOnThisThread();
 
 private:
     std::atomic<uint64_t> listings_{0};

@@ -2,6 +2,12 @@
 // listed, links, and changes that Wine reports under a renamed folder's old path.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
 #include "FakeFileSystem.h"
 #include "FolderCache.h"
 #include "FolderKey.h"
@@ -230,6 +236,49 @@ TEST_F(CacheHazards, AnAddedRecordForAFolderAScanAlreadyStoredMakesItStale) {
     fs.AddFile(u"C:\\A\\Raced\\f", 9);
     cache.ApplyChange(kActionAdded, u"C:\\A\\Raced");
     EXPECT_EQ(Ask(u"C:\\A"), 132u);
+}
+
+// The cache lock, with a hook run once on the applying thread right after it lets the lock go.
+class LockWithHook : public StdLock {
+public:
+    void Release() override {
+        StdLock::Release();
+        if (std::function<void()> hook = std::exchange(afterRelease, nullptr)) hook();
+    }
+    std::function<void()> afterRelease;
+};
+
+TEST(ChangeBatches, AClientIsAnsweredWhileALongBatchIsApplied) {
+    FakeFileSystem fs;
+    LockWithHook lock;
+    FolderCache cache(fs, fs, lock);
+    fs.SetDriveType(u'c', DriveType::Fixed);
+    fs.AddFile(u"C:\\Quiet\\f", 100);
+    fs.AddFile(u"C:\\Last\\f", 7);
+    ASSERT_EQ(cache.GetFolderSize(u"C:\\Quiet"), 100u);
+    ASSERT_EQ(cache.GetFolderSize(u"C:\\Last"), 7u);
+
+    // 50,000 records; only the last one reaches C:\Last.
+    std::vector<ChangeRecord> records;
+    for (int i = 0; i < 49999; ++i) {
+        Path name = u"Busy\\f";
+        for (const char digit : std::to_string(i)) name += static_cast<char16_t>(digit);
+        records.push_back({kActionModified, name});
+    }
+    records.push_back({kActionModified, u"Last\\f"});
+    fs.SetFileSize(u"C:\\Last\\f", 9);
+
+    uint64_t answered = 0;
+    bool batchWasOver = true;
+    lock.afterRelease = [&] {
+        std::thread client([&] { answered = cache.GetFolderSize(u"C:\\Quiet"); });
+        client.join();
+        batchWasOver = cache.GetFolderSize(u"C:\\Last") == 9u;
+    };
+    cache.ApplyChanges(u"C:\\", records);
+    EXPECT_EQ(answered, 100u);
+    EXPECT_FALSE(batchWasOver) << "the client waited for the whole batch";
+    EXPECT_EQ(cache.GetFolderSize(u"C:\\Last"), 9u) << "and the batch still applies whole";
 }
 
 }  // namespace

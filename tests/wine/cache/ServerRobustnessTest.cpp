@@ -35,16 +35,31 @@ DWORD ServerProcessId() {
     return 0;
 }
 
-int ThreadsOf(DWORD process) {
+// The process's threads for which `counts` (given the thread id) is true.
+template <typename Counts>
+int ThreadsOf(DWORD process, Counts counts) {
     UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
     int count = 0;
     for (BOOL more = ::Thread32First(snapshot.Get(), &entry); more;
          more = ::Thread32Next(snapshot.Get(), &entry)) {
-        if (entry.th32OwnerProcessID == process) ++count;
+        if (entry.th32OwnerProcessID == process && counts(entry.th32ThreadID)) ++count;
     }
     return count;
+}
+
+int ThreadsOf(DWORD process) {
+    return ThreadsOf(process, [](DWORD) { return true; });
+}
+
+// Threads at idle priority: one that a busy machine preempts while it holds the cache lock
+// would keep every client waiting.
+int IdleThreadsOf(DWORD process) {
+    return ThreadsOf(process, [](DWORD id) {
+        UniqueKernelHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, id));
+        return thread && ::GetThreadPriority(thread.Get()) == THREAD_PRIORITY_IDLE;
+    });
 }
 
 class ServerUnderMisuse : public ServerTestSuite {
@@ -121,6 +136,7 @@ TEST_F(ServerUnderMisuse, CreateCacheWhileItsScansRunStartsNothingMore) {
     const int before = ThreadsOf(server);
     ASSERT_EQ(cache->CreateCache(), S_OK);
     const int scanning = ThreadsOf(server);
+    EXPECT_EQ(IdleThreadsOf(server), 0) << "a drive scan runs at idle priority";
     for (int again = 0; again < 5; ++again) ASSERT_EQ(cache->CreateCache(), S_OK);
     const int afterAgain = ThreadsOf(server);
     std::printf("server threads: %d before, %d while scanning, %d after five more calls\n",

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <thread>
 #include <vector>
 
 #include "ClassFactory.h"
 #include "ModuleLock.h"
+#include "OutOfMemoryAnswer.h"
 
 namespace trovelle {
 namespace {
@@ -173,6 +175,13 @@ TEST(ComObject, ClassObjectsComeFromTheTableAndOnlyLockServerLocksTheModule) {
     EXPECT_EQ(GetClassObjectFromTable(classes, IID_IOleWindow, IID_PPV_ARGS(&other)),
               CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_FALSE(other);
+}
+
+TEST(ComObject, AMethodWhoseAllocationFailsAnswersOutOfMemoryInsteadOfEndingTheProcess) {
+    // What operator new throws when the heap has nothing left (asking for more than the system
+    // has takes Wine most of a minute to refuse).
+    EXPECT_EQ(AnswerOutOfMemory([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
+    EXPECT_EQ(AnswerOutOfMemory([] { return S_FALSE; }), S_FALSE) << "other answers pass through";
 }
 
 }  // namespace

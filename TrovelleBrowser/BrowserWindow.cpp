@@ -10,6 +10,7 @@
 #include "FolderListing.h"
 #include "FramePaths.h"
 #include "ProductNames.h"
+#include "SystemErrorText.h"
 #include "WindowOwner.h"
 #include "resource.h"
 
@@ -29,17 +30,6 @@ constexpr int kCascadeStep = 30;
 constexpr int kFirstWidth = 1240;
 constexpr int kFirstHeight = 680;
 constexpr wchar_t kProductName[] = L"Trovelle Pro";
-
-std::wstring SystemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length > 0 ? std::wstring(text, length) : L"Error " + std::to_wstring(error);
-    ::LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
-    return message;
-}
 
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
@@ -100,9 +90,10 @@ bool BrowserWindow::Open(HINSTANCE instance, const std::wstring& folder, int sho
     }
     PlaceWindow(showCommand);
 
-    std::wstring start = FolderPathFrom(folder, ProfileFolder());
-    if (start.empty() && folder.empty()) start = ReadLastFolder().value_or(ProfileFolder());
-    Navigate(start.empty() ? ProfileFolder() : start, Move::Start);
+    // The folder given, else the last one shown; a given one that names nothing: the profile.
+    std::optional<std::wstring> start = FolderPathFrom(folder, ProfileFolder());
+    if (!start) start = folder.empty() ? ReadLastFolder() : std::nullopt;
+    Navigate(start.value_or(ProfileFolder()), Move::Start);
     return true;
 }
 
@@ -380,7 +371,7 @@ void BrowserWindow::OnListingFailed(const Listing& listing, Move move) {
         return;
     }
     const std::wstring message = L"Trovelle Pro cannot open \"" + DisplayName(listing.folder) +
-                                 L"\".\n\n" + SystemMessage(listing.error);
+                                 L"\".\n\n" + SystemErrorText(listing.error);
     ::MessageBoxW(window_, message.c_str(), kProductName, MB_OK | MB_ICONWARNING);
     if (move == Move::Start && !shown_) {
         const std::wstring profile = ProfileFolder();
@@ -432,12 +423,12 @@ void BrowserWindow::OpenItem(int position) {
 }
 
 void BrowserWindow::NavigateToTyped() {
-    const std::wstring folder = FolderPathFrom(WindowText(bars_.address), folder_);
-    if (folder.empty() && WindowText(bars_.address).find_first_not_of(L" \t\"") == std::wstring::npos) {
-        ShowFolderState();
+    const std::optional<std::wstring> folder = FolderPathFrom(WindowText(bars_.address), folder_);
+    if (!folder) {
+        ShowFolderState();  // nothing usable typed: the box shows the folder again
         return;
     }
-    Navigate(folder, Move::New);
+    Navigate(*folder, Move::New);
 }
 
 void BrowserWindow::FocusAddress() {

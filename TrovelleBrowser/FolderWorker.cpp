@@ -147,6 +147,7 @@ void FolderWorker::Stop() {
 void FolderWorker::Run(std::shared_ptr<Shared> shared) {
     const ComApartment apartment;
     host::ColumnSet columns;
+    SizeColumns sizeColumns;  // found among `columns` when they were loaded
     std::unique_ptr<CellBatch> batch;
     auto lastPost = std::chrono::steady_clock::now();
     auto flush = [&] {
@@ -174,13 +175,15 @@ void FolderWorker::Run(std::shared_ptr<Shared> shared) {
             shared->folder = listing->folder;
             hold.unlock();
             columns = {};  // handlers of the previous folder go before new ones load
+            sizeColumns = {};
             listing->error = ListForBrowser(listing->folder, listing->items);
             if (listing->error == ERROR_SUCCESS && apartment) {
                 columns = host::LoadColumns(listing->folder);
                 for (const host::HostColumn& column : columns.columns) {
                     listing->columns.push_back(column.info);
                 }
-                listing->sizeColumns = FindSizeColumns(columns);
+                sizeColumns = FindSizeColumns(columns);
+                listing->sizeColumns = sizeColumns;
             }
             Post(shared->window, kListingReady, std::move(listing));
             hold.lock();
@@ -202,9 +205,8 @@ void FolderWorker::Run(std::shared_ptr<Shared> shared) {
             shared->folderTotal = false;
             const std::wstring folder = shared->folder;
             hold.unlock();
-            const std::optional<size_t> size = FindSizeColumns(columns).sizeText;
-            if (size && folder != kDrivesPath) {
-                const host::HostColumn& column = columns.columns[*size];
+            if (sizeColumns.sizeText && folder != kDrivesPath) {
+                const host::HostColumn& column = columns.columns[*sizeColumns.sizeText];
                 host::ListedItem item;
                 host::FillColumnData(item, folder, FILE_ATTRIBUTE_DIRECTORY);
                 batch->folderTotal = host::AskCell(*columns.handlers[column.handler].provider.Get(),

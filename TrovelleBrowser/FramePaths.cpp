@@ -27,10 +27,10 @@ std::wstring Trimmed(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring FolderPathFrom(std::wstring text, const std::wstring& current) {
+std::optional<std::wstring> FolderPathFrom(std::wstring text, const std::wstring& current) {
     text = Trimmed(text);
-    if (text.empty()) return {};
-    if (text == kDrivesName) return kDrivesPath;
+    if (text.empty()) return std::nullopt;
+    if (text == kDrivesName) return std::wstring(kDrivesPath);
     const DWORD expandedLength = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
     if (expandedLength > 0) {
         std::vector<wchar_t> expanded(expandedLength);
@@ -41,9 +41,9 @@ std::wstring FolderPathFrom(std::wstring text, const std::wstring& current) {
                                                             // current folder
     if (::PathIsRelativeW(text.c_str()) && current != kDrivesPath) text = current + L"\\" + text;
     const DWORD length = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
-    if (length == 0) return {};
+    if (length == 0) return std::nullopt;
     std::vector<wchar_t> full(length);
-    if (::GetFullPathNameW(text.c_str(), length, full.data(), nullptr) == 0) return {};
+    if (::GetFullPathNameW(text.c_str(), length, full.data(), nullptr) == 0) return std::nullopt;
     std::wstring folder = full.data();
     while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
     return folder;

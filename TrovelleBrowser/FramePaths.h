@@ -8,8 +8,9 @@ namespace trovelle::browser {
 
 // The folder a typed or given path names: blanks and quotes around it dropped, environment
 // variables expanded, a relative path taken from `current`, "." and ".." resolved, no trailing
-// backslash but on a drive's root ("C:\"). Empty when nothing usable was given.
-std::wstring FolderPathFrom(std::wstring text, const std::wstring& current);
+// backslash but on a drive's root ("C:\"); "Drives" names the drives. Nothing when nothing
+// usable was given.
+std::optional<std::wstring> FolderPathFrom(std::wstring text, const std::wstring& current);
 
 // The folder above `folder`: the drives above a drive's root, nothing above the drives.
 std::optional<std::wstring> FolderAbove(const std::wstring& folder);

@@ -30,19 +30,18 @@ int Alignment(int handlerFormat) {
 std::vector<ViewColumn> ColumnsFor(const Listing& listing, const ColumnWidths& kept,
                                    int averageCharWidth) {
     std::vector<ViewColumn> columns = {
-        {ColumnKind::Name, 0, L"Name", LVCFMT_LEFT, 32 * averageCharWidth, VT_BSTR, L"Name"},
-        {ColumnKind::Size, 0, L"Size", LVCFMT_RIGHT, 12 * averageCharWidth, VT_UI8, L"Size"},
-        {ColumnKind::Type, 0, L"Type", LVCFMT_LEFT, 16 * averageCharWidth, VT_BSTR, L"Type"},
+        {ColumnKind::Name, 0, L"Name", LVCFMT_LEFT, 32 * averageCharWidth, L"Name"},
+        {ColumnKind::Size, 0, L"Size", LVCFMT_RIGHT, 12 * averageCharWidth, L"Size"},
+        {ColumnKind::Type, 0, L"Type", LVCFMT_LEFT, 16 * averageCharWidth, L"Type"},
         {ColumnKind::Modified, 0, L"Date modified", LVCFMT_LEFT, 22 * averageCharWidth,
-         VT_FILETIME, L"Modified"},
+         L"Modified"},
     };
     for (size_t c = 0; c < listing.columns.size(); ++c) {
         const SHCOLUMNINFO& info = listing.columns[c];
         const int titleWidth = static_cast<int>(::wcsnlen(info.wszTitle, MAX_COLUMN_NAME_LEN));
         const int characters = std::max<int>(static_cast<int>(info.cChars), titleWidth);
         columns.push_back({ColumnKind::Handler, c, info.wszTitle, Alignment(info.fmt),
-                           characters * averageCharWidth + kPadding, info.vt,
-                           HandlerColumnId(info)});
+                           characters * averageCharWidth + kPadding, HandlerColumnId(info)});
     }
     for (ViewColumn& column : columns) {
         const auto found = kept.find(column.id);

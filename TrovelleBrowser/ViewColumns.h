@@ -1,6 +1,6 @@
 // The list's columns: Explorer's own (Name, Size of files, Type, Date modified), then every
-// column of every registered column handler, in their order, with their titles, widths,
-// alignment and value types.
+// column of every registered column handler, in their order, with their titles, widths and
+// alignment (a handler's numbers sort as numbers by what its cells show).
 #pragma once
 
 #include <windows.h>
@@ -22,7 +22,6 @@ struct ViewColumn {
     std::wstring title;
     int format = LVCFMT_LEFT;
     int width = 0;
-    VARTYPE valueType = VT_BSTR;
     std::wstring id;  // lasting name: kept widths and the sort are found by it
 
     bool operator==(const ViewColumn& other) const {

@@ -5,6 +5,7 @@
 
 #include "ModuleText.h"
 #include "ResourceIds.h"
+#include "SystemErrorText.h"
 #include "WideText.h"
 #include "text/SizeText.h"
 
@@ -32,24 +33,6 @@ UINT Grouping(const std::wstring& form) {
         if (unit >= L'1' && unit <= L'9') grouping = grouping * 10 + (unit - L'0');
     }
     return grouping == 0 ? 3 : grouping;
-}
-
-std::wstring SystemMessage(DWORD code) {
-    wchar_t text[512] = {};
-    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, code, 0, text, static_cast<DWORD>(std::size(text)),
-                                          nullptr);
-    std::wstring message(text, length);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                                message.back() == L' ' || message.back() == L'.')) {
-        message.pop_back();
-    }
-    if (message.empty()) {
-        wchar_t number[16] = {};
-        std::swprintf(number, std::size(number), L"error 0x%08X", static_cast<unsigned>(code));
-        message = number;
-    }
-    return message;
 }
 
 }  // namespace
@@ -86,7 +69,7 @@ std::wstring FoldersAndFilesText(unsigned folders, unsigned files) {
 std::wstring FailureText(const MeasureFailure& failure) {
     switch (failure.kind) {
         case MeasureFailure::Kind::Unreadable:
-            return Format(IDS_CANNOT_READ, failure.path.c_str(), SystemMessage(failure.code).c_str());
+            return Format(IDS_CANNOT_READ, failure.path.c_str(), SystemErrorText(failure.code).c_str());
         case MeasureFailure::Kind::CacheServer:
             return Format(IDS_CACHE_SERVER_FAILED, failure.path.c_str(), failure.code);
         default:

@@ -15,8 +15,9 @@ char16_t RereadCharacter(const SettingsKey& key, Setting setting, char16_t previ
 
 }  // namespace
 
-void ColumnSettings::Reread() {
-    const SettingsKey key = SettingsKey::OpenForReading();
+void ColumnSettings::Reread() { RereadFrom(SettingsKey::OpenForReading()); }
+
+void ColumnSettings::RereadFrom(const SettingsKey& key) {
     if (!key) return;
     constexpr SettingsReader kReader = SettingsReader::Trovex;
     viewStyle = key.ReadInteger(Setting::ViewStyle, kReader, viewStyle);

@@ -1,4 +1,4 @@
-// The display settings a column handler object uses, reread from the settings key for every cell.
+// The display settings a column handler object uses, as last read from the settings key.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,8 @@
 #include "text/SizeText.h"
 
 namespace trovelle {
+
+class SettingsKey;
 
 struct ColumnSettings {
     int64_t viewStyle = 0;
@@ -20,6 +22,7 @@ struct ColumnSettings {
     // Overlays every value the key holds; a value that cannot be read keeps the last one read
     // (or the default), and a key that does not open changes nothing.
     void Reread();
+    void RereadFrom(const SettingsKey& key);
 
     SizeTextSettings SizeText() const { return {viewMetric, decimalDigits, separator}; }
     PercentTextSettings PercentText() const { return {barStyle, barSymbol}; }

@@ -6,7 +6,6 @@
 #include "Guids.h"
 #include "ModuleText.h"
 #include "ResourceIds.h"
-#include "SettingsStore.h"
 
 namespace trovelle {
 namespace {
@@ -27,12 +26,8 @@ constexpr Column kColumns[kColumnCount] = {
 
 constexpr DWORD kColumnState = SHCOLSTATE_TYPE_STR | SHCOLSTATE_ONBYDEFAULT | SHCOLSTATE_SLOW;
 
-// ColumnTitle as this reader sees it: a failed read gives the default title. A title and
-// suffix that do not fit the shell's field are cut to fit.
-void FillTitle(const Column& column, wchar_t* title, size_t capacity) {
-    const SettingsKey key = SettingsKey::OpenForReading();
-    std::wstring text = key ? key.ReadText(Setting::ColumnTitle, SettingsReader::Trovex)
-                            : LoadModuleText(IDS_DEFAULT_TITLE);
+// A title and suffix that do not fit the shell's field are cut to fit.
+void FillTitle(const Column& column, std::wstring text, wchar_t* title, size_t capacity) {
     if (column.suffixId != 0) text += LoadModuleText(column.suffixId);
     const size_t length = std::min(text.size(), capacity - 1);
     std::wmemcpy(title, text.data(), length);
@@ -41,9 +36,14 @@ void FillTitle(const Column& column, wchar_t* title, size_t capacity) {
 
 }  // namespace
 
-void FillColumnInfo(DWORD index, SHCOLUMNINFO& info) {
+std::wstring ReadColumnTitle(const SettingsKey& key) {
+    return key ? key.ReadText(Setting::ColumnTitle, SettingsReader::Trovex)
+               : LoadModuleText(IDS_DEFAULT_TITLE);
+}
+
+void FillColumnInfo(DWORD index, const std::wstring& title, SHCOLUMNINFO& info) {
     const Column& column = kColumns[index];
-    FillTitle(column, info.wszTitle, std::size(info.wszTitle));
+    FillTitle(column, title, info.wszTitle, std::size(info.wszTitle));
     info.scid.fmtid = CLSID_TrovexFolderSize;
     info.scid.pid = column.pid;
     info.vt = VT_BSTR;

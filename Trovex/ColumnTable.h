@@ -4,13 +4,20 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+
+#include "SettingsStore.h"
+
 namespace trovelle {
 
 enum ColumnPid : DWORD { kSizePid = 1, kSortPid = 2, kPercentPid = 3 };
 
 inline constexpr DWORD kColumnCount = 3;
 
-// Fills `info` for column `index` (below kColumnCount) with its title read from the settings.
-void FillColumnInfo(DWORD index, SHCOLUMNINFO& info);
+// ColumnTitle as this reader sees it: a failed read or a missing key gives the default title.
+std::wstring ReadColumnTitle(const SettingsKey& key);
+
+// Fills `info` for column `index` (below kColumnCount), its title made from `title`.
+void FillColumnInfo(DWORD index, const std::wstring& title, SHCOLUMNINFO& info);
 
 }  // namespace trovelle

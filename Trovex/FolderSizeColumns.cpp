@@ -32,19 +32,19 @@ HRESULT TrovexFolderSize::Initialize(LPCSHCOLUMNINIT) { return S_OK; }
 HRESULT TrovexFolderSize::GetColumnInfo(DWORD index, SHCOLUMNINFO* info) {
     if (index >= kColumnCount) return S_FALSE;
     if (info == nullptr) return E_POINTER;
-    FillColumnInfo(index, *info);
+    FillColumnInfo(index, settings_.Title(), *info);
     return S_OK;
 }
 
 HRESULT TrovexFolderSize::GetItemData(LPCSHCOLUMNID column, LPCSHCOLUMNDATA item, VARIANT* data) {
     if (column == nullptr || item == nullptr || data == nullptr) return E_POINTER;
     if (column->fmtid != CLSID_TrovexFolderSize) return S_FALSE;
-    settings_.Reread();
-    if (settings_.viewStyle == kNothing) return S_FALSE;
+    const ColumnSettings& settings = settings_.Columns();
+    if (settings.viewStyle == kNothing) return S_FALSE;
 
     const CellItem cell{BoundedPath(item->wszFile),
                         (item->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
-    const std::optional<std::wstring> text = CellText(column->pid, cell, settings_, version_, sources_);
+    const std::optional<std::wstring> text = CellText(column->pid, cell, settings, version_, sources_);
     if (!text) return S_FALSE;
 
     // Like a C string, the text ends at its first NUL.

@@ -4,11 +4,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "ColumnSettings.h"
 #include "ComObject.h"
 #include "DispatchFromTypeLib.h"
 #include "ItemSize.h"
 #include "Guids.h"
+#include "KeptSettings.h"
 #include "text/SizePadding.h"
 
 namespace trovelle {
@@ -30,7 +30,7 @@ public:
 
 private:
     WindowsVersion version_;
-    ColumnSettings settings_;
+    KeptSettings settings_;
     CellSources sources_;  // the server connection, kept for the object's life
 };
 

@@ -17,20 +17,19 @@ constexpr ULONGLONG kParentReuseMs = 1000;
 // A failed server creation or call shows the HRESULT itself (sign-extended like every code here).
 uint64_t ErrorCodeOf(HRESULT hr) { return static_cast<uint64_t>(static_cast<int64_t>(hr)); }
 
+// Whether the server answers or the folder is summed here, the parent's total is asked for once
+// a second at most: a local sum walks the whole subtree, a server answer costs a round trip.
 bool ParentTotal(const std::wstring& parent, const ColumnSettings& settings,
                  CellSources& sources, uint64_t& size, uint64_t& error) {
     const ULONGLONG now = ::GetTickCount64();
-    const bool cached = IsFlagOn(settings.enableCache);
-    if (cached && parent == sources.parent && now - sources.parentAskedAt < kParentReuseMs) {
+    if (parent == sources.parent && now - sources.parentAskedAt < kParentReuseMs) {
         size = sources.parentSize;
         return true;
     }
     if (!FolderTotal(parent, settings, sources.cache, size, error)) return false;
-    if (cached) {
-        sources.parent = parent;
-        sources.parentSize = size;
-        sources.parentAskedAt = now;
-    }
+    sources.parent = parent;
+    sources.parentSize = size;
+    sources.parentAskedAt = now;
     return true;
 }
 

@@ -24,7 +24,7 @@ TEST_F(Cells, DefaultSettingsShowKilobytesWithoutDecimals) {
     EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), kBullets12 + L" 25.00 %");
 }
 
-TEST_F(Cells, SettingsAreRereadForEveryCellAndKeptWhenUnreadable) {
+TEST_F(Cells, ChangedSettingsShowAtTheNextCellAndAreKeptWhenUnreadable) {
     StoreInteger(L"ViewMetric", 1);
     StoreInteger(L"DecimalDigits", 2);
     StoreCharacter(L"Separator", L'.');
@@ -40,6 +40,44 @@ TEST_F(Cells, SettingsAreRereadForEveryCellAndKeptWhenUnreadable) {
     // A missing key keeps the last reading as well.
     ClearSettings();
     EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1.205.63 KB");
+}
+
+// The handler keeps what it read and watches the key: a change must still reach the next cell
+// when the watch was armed on a thread that has ended since, and when the key was deleted and
+// made again (the settings program's reset) or did not exist when the first cell was asked.
+TEST_F(Cells, AChangedSettingShowsAtTheNextCellWhateverHappenedToTheKey) {
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1 206 KB");  // no key yet
+    StoreInteger(L"ViewMetric", 0);
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1 234 567");
+
+    struct Ask {
+        IColumnProvider* handler;
+        std::wstring path;
+        CellAnswer answer;
+    } ask{handler_.Get(), At(L"\\big.bin")};
+    StoreInteger(L"ViewMetric", 1);
+    const UniqueKernelHandle thread(::CreateThread(
+        nullptr, 0,
+        [](void* context) -> DWORD {
+            Ask& ask = *static_cast<Ask*>(context);
+            ask.answer = AskCell(*ask.handler, kSize, ask.path, FILE_ATTRIBUTE_ARCHIVE);
+            return 0;
+        },
+        &ask, 0, nullptr));
+    ASSERT_TRUE(thread);
+    ASSERT_EQ(::WaitForSingleObject(thread.Get(), 10000), WAIT_OBJECT_0);
+    EXPECT_CELL(ask.answer, L"1 206 KB");
+    StoreInteger(L"ViewMetric", 0);
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1 234 567");
+
+    ClearSettings();
+    StoreCharacter(L"Separator", L'.');
+    StoreInteger(L"ViewMetric", 2);
+    StoreInteger(L"DecimalDigits", 3);
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1.177 MB");
+    ClearSettings();
+    StoreInteger(L"ViewMetric", 0);
+    EXPECT_CELL(File(kSize, At(L"\\big.bin")), L"1.234.567");
 }
 
 TEST_F(Cells, ViewStylesDecideWhichItemsGetCells) {
@@ -84,6 +122,22 @@ TEST_F(Cells, PercentAgainstTheParentFolder) {
     EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), L" 25.00 %");
     // A parent of 0 bytes gives an empty text, not an empty cell.
     EXPECT_CELL(File(kPercent, At(L"\\Zero\\only.txt")), L"");
+}
+
+// Without the cache the parent's total is summed here; it is kept for a second at most, so a
+// parent that grew shows in the percents of its files at the next refresh after that.
+TEST_F(Cells, WithoutTheCacheAPercentFollowsItsParentASecondLater) {
+    StoreInteger(L"EnableCache", 0);
+    const std::wstring folder = At(L"\\Grows");
+    RemoveTree(folder);
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    WriteFileOfSize(folder + L"\\quarter.bin", 250);
+    WriteFileOfSize(folder + L"\\rest.bin", 750);
+    EXPECT_CELL(File(kPercent, folder + L"\\quarter.bin"), kBullets12 + L" 25.00 %");
+    WriteFileOfSize(folder + L"\\rest.bin", 1750);
+    ::Sleep(1100);
+    EXPECT_CELL(File(kPercent, folder + L"\\quarter.bin"), std::wstring(6, L'\u2022') + L" 12.50 %");
+    RemoveTree(folder);
 }
 
 TEST_F(Cells, AVanishedFileShowsItsWin32Error) {

@@ -71,6 +71,18 @@ TEST_F(ColumnInfo, TitlesFollowColumnTitleWithinEightyUnits) {
     EXPECT_EQ(Title(2), L"SizeEx %");
 }
 
+// The title is kept between calls; a change, a deleted key and a key made again each show at the
+// next GetColumnInfo of the same object.
+TEST_F(ColumnInfo, ATitleChangeShowsAtTheNextColumnInfo) {
+    EXPECT_EQ(Title(0), L"SizeEx");
+    StoreText(L"ColumnTitle", L"Gr\u00f6\u00dfe");
+    EXPECT_EQ(Title(2), L"Gr\u00f6\u00dfe %");
+    ClearSettings();
+    EXPECT_EQ(Title(0), L"SizeEx");
+    StoreText(L"ColumnTitle", L"Size");
+    EXPECT_EQ(Title(1), L"Size sort column");
+}
+
 TEST_F(ColumnInfo, DualInterfaceAndTypeLibraryDispatch) {
     Microsoft::WRL::ComPtr<IDispatch> dispatch;
     ASSERT_EQ(handler_.As(&dispatch), S_OK);

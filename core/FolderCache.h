@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -100,8 +101,27 @@ public:
     CacheCounters& Counters() { return counters_; }
 
 private:
+    class TreeKeeper;
     struct PreparedChange;
+    std::optional<uint64_t> WarmTotal(const Path& folder);
+    // Whether what is measured at `folder` can be kept current, recording an alias when its
+    // final path differs from the path asked for.
+    bool KeepsThroughItsLinks(const Path& folder);
+    // The folded key of a link's target when changes there reach the cache: a fixed, watched
+    // drive with a letter. Nothing otherwise.
+    std::optional<Path> KeptKeyOf(const Path& targetPath);
+    // Changes under `targetKey` also concern `link`; false when that cannot be remembered.
+    bool RememberLink(const Path& targetKey, const Path& link);
     void ApplyLocked(const PreparedChange& change);
+    // Expands short names in a reported path. False when the item is gone and its own name was
+    // short: `full` is then the folder that held it.
+    bool PlaceShortNames(Path& full);
+    // Adds to `paths` every path its entries stand for through links (and, for an item that
+    // goes, every link whose target lay at or below it). When they are too many, their drives
+    // are made stale instead and only the first path is kept.
+    void CollectAliasedPathsLocked(std::vector<Path>& paths, bool removes);
+    // For changes at or below `folder` whose items are unknown.
+    void MakeStaleAtOrBelowLocked(const Path& folder);
     static uint32_t DriveBit(char16_t letter);
     void MakeDriveStaleLocked(std::u16string_view drive, std::string_view why);
     uint64_t Now() const;

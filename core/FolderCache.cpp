@@ -161,7 +161,11 @@ private:
 uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
     // Nothing longer can name a folder; refusing it first keeps a hostile request cheap.
     if (request.empty() || request.size() > kLongestPath) return 0;
-    CanonicalRequest canonical = CanonicalizeRequest(request);
+    return GetFolderSize(CanonicalizeRequest(request));
+}
+
+uint64_t FolderCache::GetFolderSize(CanonicalRequest canonical) {
+    if (canonical.path.empty() || canonical.path.size() > kLongestPath) return 0;
     if (!canonical.isDrivePath) return SumFolder(canonical.path);
     if (MayHoldShortName(canonical.path)) {
         Path longPath;
@@ -172,16 +176,19 @@ uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
     }
     const Path& folder = canonical.path;
     if (drives_.TypeOfRoot(folder[0]) != DriveType::Fixed) return SumFolder(folder);
-    if (const std::optional<uint64_t> warm = WarmTotal(folder)) return *warm;
+    const Lookup known = Look(folder);
+    if (known.total) return *known.total;
+    if (!known.hasNode && options_.beforeFirstScan) options_.beforeFirstScan(folder);
     if (!KeepsThroughItsLinks(folder)) return SumFolder(folder);
-    return ScanFolder(folder);
+    TreeKeeper keeper(*this);
+    return WalkFolder(lister_, folder, &keeper);
 }
 
-std::optional<uint64_t> FolderCache::WarmTotal(const Path& folder) {
+FolderCache::Lookup FolderCache::Look(const Path& folder) {
     LockGuard guard(lock_);
     const FolderNode* node = index_.Find(folder);
-    if (node != nullptr && node->IsValid()) return node->Total();
-    return std::nullopt;
+    if (node == nullptr) return {};
+    return {node->IsValid() ? std::optional<uint64_t>(node->Total()) : std::nullopt, true};
 }
 
 bool FolderCache::KeepsThroughItsLinks(const Path& folder) {
@@ -210,7 +217,7 @@ bool FolderCache::RememberLink(const Path& targetKey, const Path& link) {
 }
 
 uint64_t FolderCache::ScanFolder(const Path& folder) {
-    if (const std::optional<uint64_t> warm = WarmTotal(folder)) return *warm;
+    if (const std::optional<uint64_t> warm = Look(folder).total) return *warm;
     TreeKeeper keeper(*this);
     return WalkFolder(lister_, folder, &keeper);
 }
@@ -434,12 +441,6 @@ void FolderCache::Reset() {
     LockGuard guard(lock_);
     index_.ClearIndex();
     linkAliases_.Clear();
-}
-
-bool FolderCache::HasNode(const Path& folder) {
-    const Path path = CanonicalizeRequest(folder).path;
-    LockGuard guard(lock_);
-    return index_.Find(path) != nullptr;
 }
 
 size_t FolderCache::CachedFolderCount() {

@@ -12,6 +12,7 @@
 
 #include "FolderIndex.h"
 #include "PathAliases.h"
+#include "RequestPath.h"
 #include "Platform.h"
 
 namespace trovelle {
@@ -61,6 +62,9 @@ struct FolderCacheOptions {
     // everything below it, is listed again on every request instead of being stored as final.
     uint64_t newFolderSettleMs = 0;
     uint64_t (*clock)() = nullptr;  // milliseconds; the steady clock when none is given
+    // Called, outside the cache lock, before a requested folder that has no node yet is first
+    // listed: Wine's subtree watch covers a folder only once the folders above it were opened.
+    std::function<void(const Path& folder)> beforeFirstScan;
     ChangeTrace* trace = nullptr;
 };
 
@@ -75,6 +79,8 @@ public:
     // Every spelling of a folder is made canonical first. Fixed drives go through the tree,
     // every other path is summed afresh. Never fails: what cannot be listed counts 0.
     uint64_t GetFolderSize(std::u16string_view request);
+    // The same for a request made canonical already: one pass, one look into the index.
+    uint64_t GetFolderSize(CanonicalRequest request);
     // Measures a canonical drive path through the tree, reusing valid totals and storing what
     // it computed.
     uint64_t ScanFolder(const Path& folder);
@@ -94,8 +100,6 @@ public:
     size_t CachedFolderCount();
     // Nodes of any kind, also those that only keep the place of a folder above cached ones.
     size_t IndexNodeCount();
-    // Whether the folder has a node in the index (valid or stale).
-    bool HasNode(const Path& folder);
     // Runs `visit` for every node with the cache lock held throughout.
     void VisitLocked(const std::function<void(const CachedFolderView&)>& visit);
     CacheCounters& Counters() { return counters_; }
@@ -103,7 +107,11 @@ public:
 private:
     class TreeKeeper;
     struct PreparedChange;
-    std::optional<uint64_t> WarmTotal(const Path& folder);
+    struct Lookup {
+        std::optional<uint64_t> total;  // set when the folder is cached and valid
+        bool hasNode = false;
+    };
+    Lookup Look(const Path& folder);
     // Whether what is measured at `folder` can be kept current, recording an alias when its
     // final path differs from the path asked for.
     bool KeepsThroughItsLinks(const Path& folder);

@@ -45,7 +45,10 @@ const QITAB TrovelleCacheObject::kInterfaces[] = {
 };
 
 TrovelleCacheObject::TrovelleCacheObject(const CacheServerOptions& options)
-    : changeLog_(options.changeLogPath), cache_(lister_, drives_, lock_, OptionsFor(changeLog_)) {}
+    : watcher_(*this, DirectoryWatcher::kBufferBytes,
+               options.watchSystem ? *options.watchSystem : WatchSystem::Real()),
+      changeLog_(options.changeLogPath),
+      cache_(lister_, drives_, lock_, OptionsFor(changeLog_)) {}
 
 TrovelleCacheObject::~TrovelleCacheObject() {
     // Running scans give up at their next listing; they may still ask the watcher to arm a

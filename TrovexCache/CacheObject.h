@@ -24,6 +24,7 @@ namespace trovelle {
 // How the server was started: what the cache object is made with.
 struct CacheServerOptions {
     std::wstring changeLogPath;  // empty: no change log
+    WatchSystem* watchSystem = nullptr;  // what the watches call; null: the system itself
 };
 
 // The class object holds the first reference (the server's own): the module stays locked exactly
@@ -65,7 +66,7 @@ private:
     volatile LONG serverReferenceReleased_ = 0;
     Win32DirectoryLister lister_;
     // Stopped by the destructor before anything it reaches goes.
-    DirectoryWatcher watcher_{static_cast<ChangeSink&>(*this)};
+    DirectoryWatcher watcher_;
     WatchedDrives drives_{watcher_};
     CriticalSection lock_;  // exists before the first change can arrive
     ChangeLogFile changeLog_;

@@ -19,12 +19,6 @@ constexpr DWORD kLongestRetryMs = 60000;
 constexpr DWORD kRequestWaitMs = 2000;     // how long an arm or a device event waits for the worker
 constexpr DWORD kCancelWaitMs = 5000;      // how long teardown waits for cancelled reads
 
-struct RootIdentity {
-    DWORD volume = 0;
-    uint64_t file = 0;
-    bool operator==(const RootIdentity&) const = default;
-};
-
 bool IdentityOf(HANDLE handle, RootIdentity& identity) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(handle, &info)) return false;
@@ -39,7 +33,38 @@ UniqueKernelHandle OpenFolder(const std::wstring& path, DWORD flags) {
                                             FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
 
+class SystemWatchCalls final : public WatchSystem {
+public:
+    UniqueKernelHandle OpenRoot(const std::wstring& root, HANDLE port, ULONG_PTR key,
+                                RootIdentity& identity) override {
+        UniqueKernelHandle directory = OpenFolder(root, FILE_FLAG_OVERLAPPED);
+        if (!directory || !IdentityOf(directory.Get(), identity) ||
+            ::CreateIoCompletionPort(directory.Get(), port, key, 0) == nullptr) {
+            return {};
+        }
+        return directory;
+    }
+    bool IdentityNow(const std::wstring& root, RootIdentity& identity) override {
+        const UniqueKernelHandle directory = OpenFolder(root, 0);
+        return directory && IdentityOf(directory.Get(), identity);
+    }
+    bool Read(HANDLE root, void* buffer, DWORD bytes, DWORD* returned,
+              OVERLAPPED* overlapped) override {
+        return ::ReadDirectoryChangesW(root, buffer, bytes, TRUE, kFilter, returned, overlapped,
+                                       nullptr) != FALSE;
+    }
+    void Cancel(HANDLE root, OVERLAPPED* overlapped) override { ::CancelIoEx(root, overlapped); }
+    bool IsFixed(const std::wstring& root) override {
+        return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
+    }
+};
+
 }  // namespace
+
+WatchSystem& WatchSystem::Real() {
+    static SystemWatchCalls calls;
+    return calls;
+}
 
 // One armed (or retiring) read of a drive root. Its address is the completion key, so that a
 // late completion of a retired watch can never be taken for the drive's new one.
@@ -91,8 +116,8 @@ struct DirectoryWatcher::DriveState {
     bool draining = false;
 };
 
-DirectoryWatcher::DirectoryWatcher(ChangeSink& sink, DWORD bufferBytes)
-    : sink_(sink), bufferBytes_(bufferBytes) {
+DirectoryWatcher::DirectoryWatcher(ChangeSink& sink, DWORD bufferBytes, WatchSystem& system)
+    : sink_(sink), system_(system), bufferBytes_(bufferBytes) {
     port_.Reset(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
     for (size_t index = 0; index < drives_.size(); ++index) {
         auto drive = std::make_unique<DriveState>();
@@ -263,13 +288,11 @@ bool DirectoryWatcher::Arm(DriveState& drive) {
     auto root = std::make_unique<WatchedRoot>();
     root->drive = &drive;
     root->buffer.resize((bufferBytes_ + sizeof(DWORD) - 1) / sizeof(DWORD));
-    root->directory = OpenFolder(drive.path, FILE_FLAG_OVERLAPPED);
-    bool armed = root->directory && IdentityOf(root->directory.Get(), drive.identity) &&
-                 ::CreateIoCompletionPort(root->directory.Get(), port_.Get(),
-                                          reinterpret_cast<ULONG_PTR>(root.get()), 0) != nullptr &&
-                 ::ReadDirectoryChangesW(root->directory.Get(), root->buffer.data(), bufferBytes_,
-                                         TRUE, kFilter, &root->bytesReturned, &root->overlapped,
-                                         nullptr);
+    root->directory = system_.OpenRoot(drive.path, port_.Get(),
+                                       reinterpret_cast<ULONG_PTR>(root.get()), drive.identity);
+    const bool armed = root->directory &&
+                       system_.Read(root->directory.Get(), root->buffer.data(), bufferBytes_,
+                                    &root->bytesReturned, &root->overlapped);
     if (!armed) {
         drive.backoff = std::clamp<DWORD>(drive.backoff * 2, kFirstRetryMs, kLongestRetryMs);
         drive.retryAt = ::GetTickCount64() + drive.backoff;
@@ -292,7 +315,7 @@ void DirectoryWatcher::Retire(DriveState& drive, WatchLoss why) {
     if (WatchedRoot* root = std::exchange(drive.root, nullptr)) {
         root->retired = true;
         if (root->pending) {
-            ::CancelIoEx(root->directory.Get(), &root->overlapped);  // its completion frees it
+            system_.Cancel(root->directory.Get(), &root->overlapped);  // its completion frees it
         } else {
             roots_.remove_if([root](const auto& candidate) { return candidate.get() == root; });
         }
@@ -319,9 +342,8 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
         }
     }
     root.overlapped = OVERLAPPED{};
-    const bool rearmed = ::ReadDirectoryChangesW(root.directory.Get(), root.buffer.data(),
-                                                 bufferBytes_, TRUE, kFilter, &root.bytesReturned,
-                                                 &root.overlapped, nullptr) != FALSE;
+    const bool rearmed = system_.Read(root.directory.Get(), root.buffer.data(), bufferBytes_,
+                                      &root.bytesReturned, &root.overlapped);
     root.pending = rearmed;
     if (batch) {
         Enqueue(std::move(batch));
@@ -358,7 +380,7 @@ void DirectoryWatcher::LetGo(DriveState& drive) {
     drive.suspended = true;
     drive.letGoHandle = root.directory.Get();
     drive.letGoNotification = std::move(root.notification);
-    if (root.pending) ::CancelIoEx(root.directory.Get(), &root.overlapped);
+    if (root.pending) system_.Cancel(root.directory.Get(), &root.overlapped);
     root.directory.Reset();  // the cancelled read still completes; its buffer waits for that
     Retire(drive, WatchLoss::DeviceRemoved);
 }
@@ -393,16 +415,15 @@ void DirectoryWatcher::Maintain() {
         if (drive.armed) {
             // A letter can come to name another volume or folder while its old root stays open:
             // compare what the letter opens now with what the watch holds.
-            UniqueKernelHandle now_open = OpenFolder(drive.path, 0);
             RootIdentity current;
-            if (!now_open || !IdentityOf(now_open.Get(), current) || !(current == drive.identity)) {
+            if (!system_.IdentityNow(drive.path, current) || !(current == drive.identity)) {
                 drive.backoff = 0;
                 drive.retryAt = now;
                 Retire(drive, WatchLoss::VolumeChanged);
             }
         }
         if (drive.wanted && !drive.armed && !drive.suspended && now >= drive.retryAt) {
-            if (::GetDriveTypeW(drive.path.c_str()) != DRIVE_FIXED) {
+            if (!system_.IsFixed(drive.path)) {
                 drive.wanted = false;  // asked for again by the next request, if it comes back
             } else {
                 Arm(drive);
@@ -415,7 +436,7 @@ void DirectoryWatcher::CancelEverything() {
     for (auto& state : drives_) state->armed = false;
     for (auto& root : roots_) {
         root->retired = true;
-        if (root->pending) ::CancelIoEx(root->directory.Get(), &root->overlapped);
+        if (root->pending) system_.Cancel(root->directory.Get(), &root->overlapped);
     }
     const ULONGLONG deadline = ::GetTickCount64() + kCancelWaitMs;
     auto anyPending = [this] {

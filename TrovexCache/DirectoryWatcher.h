@@ -30,6 +30,36 @@ struct ChangeBatch {
 
 enum class WatchLoss { ArmFailed, VolumeChanged, DeviceRemoved };
 
+// What a drive root is: a letter that comes to name another volume or folder opens another one.
+struct RootIdentity {
+    DWORD volume = 0;  // the volume's serial number
+    uint64_t file = 0;
+    bool operator==(const RootIdentity&) const = default;
+};
+
+// The system calls behind the watches; the server uses the system's own, a test arms, fails and
+// completes reads itself.
+class WatchSystem {
+public:
+    // Opens `root` ("x:\") for overlapped reads whose completions reach `port` under `key`, and
+    // tells what it is; an empty handle when it cannot.
+    virtual UniqueKernelHandle OpenRoot(const std::wstring& root, HANDLE port, ULONG_PTR key,
+                                        RootIdentity& identity) = 0;
+    // What `root` names now; false when it cannot be opened.
+    virtual bool IdentityNow(const std::wstring& root, RootIdentity& identity) = 0;
+    // Starts a read of the changes below the root into `buffer`; false when none started.
+    virtual bool Read(HANDLE root, void* buffer, DWORD bytes, DWORD* returned,
+                      OVERLAPPED* overlapped) = 0;
+    // Cancels a started read; its completion still comes (or never, if the system keeps it).
+    virtual void Cancel(HANDLE root, OVERLAPPED* overlapped) = 0;
+    virtual bool IsFixed(const std::wstring& root) = 0;
+
+    static WatchSystem& Real();
+
+protected:
+    ~WatchSystem() = default;
+};
+
 // Where a watcher's changes go.
 class ChangeSink {
 public:
@@ -52,7 +82,8 @@ public:
     static constexpr DWORD kBufferBytes = 64 * 1024;
 
     // `bufferBytes` per read and drive; a benchmark compares sizes, the server keeps the default.
-    explicit DirectoryWatcher(ChangeSink& sink, DWORD bufferBytes = kBufferBytes);
+    explicit DirectoryWatcher(ChangeSink& sink, DWORD bufferBytes = kBufferBytes,
+                              WatchSystem& system = WatchSystem::Real());
     ~DirectoryWatcher();
     DirectoryWatcher(const DirectoryWatcher&) = delete;
     DirectoryWatcher& operator=(const DirectoryWatcher&) = delete;
@@ -103,6 +134,7 @@ private:
     DriveState* StateOf(wchar_t letter) const;
 
     ChangeSink& sink_;
+    WatchSystem& system_;
     std::array<std::unique_ptr<DriveState>, 26> drives_;
     std::list<std::unique_ptr<WatchedRoot>> roots_;  // live and retiring watches
     const DWORD bufferBytes_;

@@ -11,7 +11,7 @@ tree='D:\Big20k'
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
-wineserver -w  # no server of an earlier run may still be there
+wait_for_wine_session 60  # no server of an earlier run may still be there
 # This client keeps the server in cold scans of the tree (it empties the cache before each call).
 wine "$client" rescan 1000 "$tree" >"$log" 2>&1 &
 asking=$!
@@ -27,7 +27,7 @@ wait "$asking"
 echo "client during the kill: $(tr -d '\r' <"$log" | grep calls)"
 grep -q 'failed [1-9]' "$log" || { echo "FAIL: the client saw no failure; nothing was tested"; exit 1; }
 
-wineserver -w
+wait_for_wine_session 60
 wine "$client" ask 1 "$tree" "$tree" >"$log" 2>&1
 status=$?
 echo "next client: $(tr -d '\r' <"$log" | grep -E 'calls|connect') (exit $status)"
@@ -37,7 +37,7 @@ wine "C:\\Program Files\\Trovelle Pro\\Tools\\CacheClient.exe" release >/dev/nul
 # A column handler keeps its server object from cell to cell. With the server killed behind it,
 # its next cell shows the right total through a new server, or an error text (Wine keeps a killed
 # server's class listed until its processes wind down), but never a size that is not the folder's.
-wineserver -w
+wait_for_wine_session 60
 wine "$client" cells 'D:\Sample' TrovelleCellsGo >"$log" 2>&1 &
 cells=$!
 for _ in $(seq 300); do grep -q 'first cell' "$log" && break; sleep 0.1; done
@@ -50,5 +50,5 @@ wait "$cells"
 status=$?
 echo "handler after the kill: $(tr -d '\r' <"$log" | grep 'second cell') (exit $status)"
 [ $status -eq 0 ] || { echo "FAIL: the cell after the kill showed a wrong size"; exit 1; }
-wineserver -w
+wait_for_wine_session 60
 echo "PASS"

@@ -15,7 +15,7 @@ cleanup() {
     wine "$client" release >/dev/null 2>&1
     rm -f "$link" "$log"
     wine reg delete 'HKLM\Software\Wine\Drives' /v f: /f >/dev/null 2>&1
-    wineserver -w
+    wait_for_wine_session 60
 }
 trap cleanup EXIT
 
@@ -39,7 +39,7 @@ mkdir -p "$first/Data/sub" "$second/Data"
 head -c 1000 /dev/zero > "$first/Data/sub/a"
 head -c 5000 /dev/zero > "$second/Data/b"
 rm -f "$link"
-wineserver -w
+wait_for_wine_session 60
 expect "the server runs before the drive exists" 'D:\Sample' "$(size_of 'D:\Sample')"
 
 ln -s "$first" "$link"

@@ -41,8 +41,7 @@ TEST(ResetCache, EmptiesTheRunningServerOnlyAfterYes) {
     DeleteSettingsKey();
     ComApartment apartment;
     ComPtr<ITrovelleCache> cache;
-    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
-                                                IID_PPV_ARGS(&cache)));
+    ASSERT_HRESULT_SUCCEEDED(CreateCacheObject(cache));
     UINT64 size = 0;
     ASSERT_HRESULT_SUCCEEDED(AskFolderSize(*cache.Get(), L"D:\\Sample", &size));
     EXPECT_GT(size, 0u);

@@ -301,7 +301,7 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
     Trace(kActionNames[action], key);
 
     if (!change.placed) {
-        MakeStaleAtOrBelowLocked(key);
+        MakeStaleAtOrBelowLocked(key, true);
         return;
     }
     // The reported path first, then every path it stands for through links; an item that goes
@@ -361,9 +361,10 @@ void FolderCache::CollectAliasedPathsLocked(std::vector<Path>& paths, bool remov
     }
 }
 
-void FolderCache::MakeStaleAtOrBelowLocked(const Path& folder) {
+void FolderCache::MakeStaleAtOrBelowLocked(const Path& folder, bool folderItself) {
     std::vector<Path> paths{folder};
     linkAliases_.AppendLinksAtOrBelow(folder, paths, false);
+    if (!folderItself) paths.erase(paths.begin());
     CollectAliasedPathsLocked(paths, false);
     for (const Path& path : paths) {
         index_.InvalidateAllUnder(path);
@@ -426,6 +427,8 @@ void FolderCache::InvalidateAllUnder(const Path& prefix) {
     const Path folded = FoldedKey(prefix);
     LockGuard guard(lock_);
     MakeDriveStaleLocked(folded, "stale-drive");
+    // Folders elsewhere that count a folder here through a link lost the changes too.
+    MakeStaleAtOrBelowLocked(folded, false);
 }
 
 void FolderCache::DropAllUnder(const Path& prefix) {
@@ -433,6 +436,8 @@ void FolderCache::DropAllUnder(const Path& prefix) {
     LockGuard guard(lock_);
     index_.RemoveAllUnder(folded);
     Trace("dropped-drive", folded);
+    // What counts a folder here through a link is no longer kept current either.
+    MakeStaleAtOrBelowLocked(folded, false);
     linkAliases_.ForgetTargetsUnder(folded);
     ++counters_.staleDrives;
 }

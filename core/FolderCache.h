@@ -128,8 +128,9 @@ private:
     // goes, every link whose target lay at or below it). When they are too many, their drives
     // are made stale instead and only the first path is kept.
     void CollectAliasedPathsLocked(std::vector<Path>& paths, bool removes);
-    // For changes at or below `folder` whose items are unknown.
-    void MakeStaleAtOrBelowLocked(const Path& folder);
+    // For changes at or below `folder` whose items are unknown: makes stale what is cached
+    // there (unless `folderItself` is false) and whatever counts it through links.
+    void MakeStaleAtOrBelowLocked(const Path& folder, bool folderItself);
     static uint32_t DriveBit(char16_t letter);
     void MakeDriveStaleLocked(std::u16string_view drive, std::string_view why);
     uint64_t Now() const;

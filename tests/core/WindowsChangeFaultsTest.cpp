@@ -95,14 +95,5 @@ TEST_F(WindowsChangeFaults, AskingForAMissingFolderLeavesTheFoldersAboveItCached
     EXPECT_EQ(fs.TotalListings(), 0) << "nothing changed: the answer comes from the index";
 }
 
-TEST_F(WindowsChangeFaults, AChangeBelowAFolderAskedForUnderAMissingPathReachesTheFoldersAbove) {
-    EXPECT_EQ(Ask(u"c:\\t"), 1000u);
-    EXPECT_EQ(Ask(u"c:\\t\\sub\\missing\\deeper"), 0u);
-    EXPECT_EQ(Ask(u"c:\\t\\sub\\missing"), 0u);
-    feed.CreateFile(u"c:\\t\\sub\\new.txt", 40);
-    feed.Deliver(cache);
-    EXPECT_EQ(Ask(u"c:\\t"), 1040u);
-}
-
 }  // namespace
 }  // namespace trovelle

@@ -233,7 +233,8 @@ void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<Chang
         change.action = record.action;
         Path full(root);
         full += record.name;
-        change.placed = PlaceShortNames(full);
+        const bool removes = record.action == kActionRemoved || record.action == kActionRenamedOldName;
+        change.placed = PlaceShortNames(full, removes);
         // Asked before the lock is taken: only a renamed folder makes Wine misreport.
         if (options_.distrustDriveAfterFolderRename && record.action == kActionRenamedNewName) {
             change.isFolder = lister_.IsFolder(full);
@@ -255,13 +256,14 @@ void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<Chang
     }
 }
 
-bool FolderCache::PlaceShortNames(Path& full) {
+bool FolderCache::PlaceShortNames(Path& full, bool gone) {
     // The system may report a name in its short form, which the index never holds. It is
     // expanded while the item is there; an item that is gone leaves only its folder to expand,
-    // and when its own name was short, which of the folder's items it was is unknown.
+    // and when its own name was short, which of the folder's items it was is unknown. (Its
+    // short name may already belong to another item, such as the one it was renamed to.)
     if (!MayHoldShortName(full)) return true;
     Path expanded;
-    if (lister_.ExpandShortNames(full, expanded)) {
+    if (!gone && lister_.ExpandShortNames(full, expanded)) {
         full = std::move(expanded);
         return true;
     }

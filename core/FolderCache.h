@@ -121,9 +121,9 @@ private:
     // Changes under `targetKey` also concern `link`; false when that cannot be remembered.
     bool RememberLink(const Path& targetKey, const Path& link);
     void ApplyLocked(const PreparedChange& change);
-    // Expands short names in a reported path. False when the item is gone and its own name was
-    // short: `full` is then the folder that held it.
-    bool PlaceShortNames(Path& full);
+    // Expands short names in a reported path. False when the item is `gone` (a removal, an old
+    // name) and its own name was short: `full` is then the folder that held it.
+    bool PlaceShortNames(Path& full, bool gone);
     // Adds to `paths` every path its entries stand for through links (and, for an item that
     // goes, every link whose target lay at or below it). When they are too many, their drives
     // are made stale instead and only the first path is kept.

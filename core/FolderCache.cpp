@@ -130,6 +130,12 @@ public:
         return {std::nullopt, true};
     }
 
+    void SameFolder(WalkFrame& parent, const Path& measuredAt, const Path& link) override {
+        // Below `measuredAt` the walk recorded where its own links lead; chained through this
+        // alias, their changes reach `link` as well.
+        if (parent.kept && !cache_.RememberLink(FoldedKey(measuredAt), link)) parent.complete = false;
+    }
+
     void Close(const WalkFrame& frame, Measured& measured) override {
         // A total that holds a folder which could not be listed is provisional: its folder stays
         // stale for its subfolders, so the next request lists the path to it again.

@@ -55,7 +55,9 @@ public:
             }
             Measured measured{AddCapped(top.fileSum, top.childSum), top.complete};
             if (keeper_ != nullptr && top.kept) keeper_->Close(top, measured);
-            if (top.reachedThroughLink && top.identity) linkedTotals_[*top.identity] = measured;
+            if (top.reachedThroughLink && top.identity) {
+                linkedTotals_[*top.identity] = LinkedTotal{measured, top.path};
+            }
             stack_.pop_back();
             if (stack_.empty()) {
                 result = measured.total;
@@ -119,7 +121,8 @@ private:
         }
         if (identified) {
             if (auto known = linkedTotals_.find(identity); known != linkedTotals_.end()) {
-                return known->second;
+                if (keeper_ != nullptr) keeper_->SameFolder(stack_.back(), known->second.path, child);
+                return known->second.measured;
             }
             target = identity;
         }
@@ -143,9 +146,13 @@ private:
     WalkKeeper* keeper_;
     std::vector<WalkFrame> stack_;
     std::vector<DirectoryEntry> entries_;
-    // Totals of folders reached through links: a folder met again through another link is
-    // counted again (as links are) but listed only once.
-    std::map<FolderIdentity, Measured, IdentityOrder> linkedTotals_;
+    // Totals of folders reached through links, with the path they were measured at: a folder
+    // met again through another link is counted again (as links are) but listed only once.
+    struct LinkedTotal {
+        Measured measured;
+        Path path;
+    };
+    std::map<FolderIdentity, LinkedTotal, IdentityOrder> linkedTotals_;
 };
 
 }  // namespace

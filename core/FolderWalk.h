@@ -55,6 +55,10 @@ public:
     virtual void Unlisted(const WalkFrame& frame, bool requested) = 0;
     // A link `link` in `parent` that does not close a loop. May mark `parent` incomplete.
     virtual LinkPlan PlanLink(WalkFrame& parent, const Path& link) = 0;
+    // The link leads to a folder this walk measured already at `measuredAt` (through another
+    // link), whose total it takes: changes that reach `measuredAt` concern `link` too. May mark
+    // `parent` incomplete.
+    virtual void SameFolder(WalkFrame& parent, const Path& measuredAt, const Path& link) = 0;
     // The folder was measured; `measured.complete` may be withdrawn.
     virtual void Close(const WalkFrame& frame, Measured& measured) = 0;
 

@@ -75,6 +75,13 @@ Fixture& TheFixture() {
     return *fixture;
 }
 
+bool SameRecords(const std::vector<ChangeRecord>& a, const std::vector<ChangeRecord>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].action != b[i].action || a[i].name != b[i].name) return false;
+    }
+    return true;
+}
 
 uint32_t ReadUint32(const uint8_t* at) {
     return uint32_t{at[0]} | uint32_t{at[1]} << 8 | uint32_t{at[2]} << 16 | uint32_t{at[3]} << 24;

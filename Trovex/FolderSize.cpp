@@ -5,8 +5,7 @@
 #include <memory>
 
 #include "CacheServerConnection.h"
-#include "CriticalSection.h"
-#include "FolderCache.h"
+#include "FolderWalk.h"
 #include "Guids.h"
 #include "UniqueBstr.h"
 #include "WideText.h"
@@ -54,10 +53,7 @@ HRESULT CacheConnection::FolderSize(const std::wstring& folder, uint64_t& size) 
 uint64_t LocalFolderSum(const std::wstring& folder) {
     // A plain sum through the core keeps one walker for the whole product; it stores nothing.
     Win32DirectoryLister lister;
-    Win32DriveTypes drives;
-    CriticalSection lock;
-    FolderCache sums(lister, drives, lock);
-    return sums.SumFolder(ToCore(folder));
+    return SumFolderTree(lister, ToCore(folder));
 }
 
 }  // namespace trovelle

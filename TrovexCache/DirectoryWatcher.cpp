@@ -232,9 +232,12 @@ std::string DirectoryWatcher::DescribeWatches() const {
 
 void DirectoryWatcher::OpenFoldersAbove(const std::wstring& folder) {
     if (folder.size() < 4 || folder[1] != L':') return;
-    for (size_t cut = folder.find_first_of(L"\\/", 3); cut != std::wstring::npos;
-         cut = folder.find_first_of(L"\\/", cut + 1)) {
-        OpenFolder(LongPathForm(folder.substr(0, cut)), 0);
+    // Each folder is opened exactly as named; one that cannot be opened has nothing below it to
+    // open, so a long request costs the depth that exists, not its length.
+    const std::wstring exact = LongPathForm(folder);
+    const size_t start = exact.size() - folder.size();
+    for (size_t cut = folder.find(L'\\', 3); cut != std::wstring::npos; cut = folder.find(L'\\', cut + 1)) {
+        if (!OpenFolder(exact.substr(0, start + cut), 0)) return;
     }
 }
 

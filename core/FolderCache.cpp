@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FolderKey.h"
+#include "FolderWalk.h"
 #include "RequestPath.h"
 
 namespace trovelle {
@@ -28,85 +29,19 @@ uint64_t SteadyMilliseconds() {
                                      .count());
 }
 
-bool IsDotOrDotDot(const std::u16string& name) { return name == u"." || name == u".."; }
-
-Path ChildPath(const Path& folder, const std::u16string& name) {
-    Path child;
-    child.reserve(folder.size() + 1 + name.size());
-    child.append(folder).append(1, u'\\').append(name);
-    return child;
-}
-
 Path DriveOf(std::u16string_view key) { return Path(key.substr(0, 2)); }
 
-// A subfolder still to be measured; links are checked against the descent path first.
-struct Subfolder {
-    std::u16string name;
-    bool isLink = false;
-};
-
-// One folder on the current descent path. Frames live on the heap, so depth costs no stack.
-struct Frame {
-    Path path;
-    FolderRecord record;
-    bool cached = false;    // false: measured but not stored (detached from the index)
-    bool complete = true;   // false: some folder below could not be listed or followed
-    std::vector<Subfolder> subfolders;
-    size_t next = 0;
-    uint64_t fileSum = 0;
-    uint64_t childSum = 0;
-    std::optional<FolderIdentity> identity;  // filled only when a link needs comparing
-    bool reachedThroughLink = false;
-};
-
-struct Measured {
-    uint64_t total = 0;
-    bool complete = true;
-};
-
-struct IdentityOrder {
-    bool operator()(const FolderIdentity& a, const FolderIdentity& b) const {
-        return std::tie(a.volume, a.file) < std::tie(b.volume, b.file);
+// The length of the part of `path` above its first name that may be short.
+size_t BeforeFirstShortName(std::u16string_view path) {
+    size_t kept = 0;
+    for (size_t start = 0; start < path.size();) {
+        size_t end = path.find(u'\\', start);
+        if (end == std::u16string_view::npos) end = path.size();
+        if (LooksLikeShortName(path.substr(start, end - start))) break;
+        kept = end;
+        start = end + 1;
     }
-};
-
-// Totals of folders reached through links within one scan: a folder met again through another
-// link is counted again (as links are) but listed only once.
-using LinkedTotals = std::map<FolderIdentity, Measured, IdentityOrder>;
-
-// Whether descending into a folder of identity `target` would re-enter one already on the path.
-bool ClosesLoop(DirectoryLister& lister, std::vector<Frame>& path, const FolderIdentity& target) {
-    if (target == FolderIdentity{}) return false;
-    for (Frame& frame : path) {
-        if (!frame.identity) {
-            FolderIdentity identity;
-            frame.identity = lister.Identify(frame.path, identity) ? identity : FolderIdentity{};
-        }
-        if (*frame.identity == target) return true;
-    }
-    return false;
-}
-
-bool Lists(const Frame& frame, std::u16string_view name) {
-    for (const Subfolder& sub : frame.subfolders) {
-        if (sub.name == name) return true;
-    }
-    return false;
-}
-
-// Splits a listing into the file sum and the subfolders to visit, as the record's flags ask.
-void ReadListing(const std::vector<DirectoryEntry>& entries, Frame& frame) {
-    const bool sumFiles = frame.record.sizeInvalid != 0;
-    const bool visitFolders = frame.record.childSizeInvalid != 0;
-    frame.fileSum = sumFiles ? 0 : frame.record.size;
-    frame.childSum = visitFolders ? 0 : frame.record.childSize;
-    for (const DirectoryEntry& entry : entries) {
-        if (entry.isFolder && visitFolders) {
-            if (!IsDotOrDotDot(entry.name)) frame.subfolders.push_back({entry.name, entry.isLink});
-        } else if (sumFiles) {
-            frame.fileSum += entry.size;
-        }
-    }
+    return kept;
 }
 
 }  // namespace
@@ -115,6 +50,9 @@ struct FolderCache::PreparedChange {
     uint32_t action = 0;
     Path key;               // the reported path, folded
     bool isFolder = false;  // for a new name: whether a folder has it when the batch is applied
+    // false: the record named something by a short name that is gone; `key` is then the
+    // folder that held it, changed in ways unknown.
+    bool placed = true;
 };
 
 FolderCache::FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& lock,
@@ -125,9 +63,115 @@ FolderCache::FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& 
       options_(options),
       linkAliases_(options.aliasCapacity) {}
 
+// Keeps the folders a scan measures in the tree: copies what is known of each before it is
+// listed, stores each total unless the folder changed meanwhile, and records where links lead.
+class FolderCache::TreeKeeper final : public WalkKeeper {
+public:
+    explicit TreeKeeper(FolderCache& cache) : cache_(cache) {}
+
+    void Open(WalkFrame& frame, const WalkFrame* parent, bool mayKeep) override {
+        if (!mayKeep || (parent != nullptr && !parent->kept)) return;
+        LockGuard guard(cache_.lock_);
+        FolderIndex& index = cache_.index_;
+        FolderNode* node = nullptr;
+        // A folder that gets no node (no memory, a name no file system has) is still measured,
+        // only not stored.
+        if (parent == nullptr) {
+            requestedWasCached_ = index.Find(frame.path) != nullptr;
+            node = index.FindOrCreate(frame.path);
+        } else if (FolderNode* above = index.Find(parent->path)) {
+            // The parent may have been removed or reset while it was listed; a child must then
+            // not be linked to it, so it is measured without being stored.
+            const std::u16string_view name = std::u16string_view(frame.path).substr(parent->path.size() + 1);
+            node = index.FindOrCreateChild(*above, name);
+            if (node != nullptr && node->Name() != name) {
+                // A case-sensitive file system can hold both spellings side by side: the node
+                // belongs to the one listed under its spelling, and the other is measured
+                // without one, so that neither is counted twice.
+                if (Lists(*parent, node->Name())) {
+                    node = nullptr;
+                } else {
+                    index.Respell(*node, name);
+                }
+            }
+        }
+        frame.kept = node != nullptr;
+        if (node != nullptr) frame.record = FolderRecord::CopyOf(*node);
+    }
+
+    void Unlisted(const WalkFrame& frame, bool requested) override {
+        ++cache_.counters_.unlistableFolders;
+        if (!frame.kept) return;
+        // Nothing is kept for a folder that cannot be listed, and its parent's total stays
+        // provisional. Folders above a requested one look at it again only if they could have
+        // counted it: asking for a folder that does not exist leaves them as they were.
+        LockGuard guard(cache_.lock_);
+        FolderNode* node = cache_.index_.Find(frame.path);
+        if (node == nullptr || node->stamp != frame.record.stamp) return;
+        if (requested && requestedWasCached_) cache_.index_.InvalidateNode(*node);
+        cache_.index_.Forget(*node);
+    }
+
+    LinkPlan PlanLink(WalkFrame& parent, const Path& link) override {
+        // Changes under the target are reported under the target's own path: remember where the
+        // link leads, so that they also reach what was counted through it. A target no change
+        // can reach (another drive type, a volume without a letter, a full table) is measured
+        // but never kept, and leaves the folders above it provisional.
+        Path targetPath;
+        std::optional<Path> targetKey;
+        if (cache_.lister_.ResolveLink(link, targetPath)) targetKey = cache_.KeptKeyOf(targetPath);
+        if (!targetKey || (parent.kept && !cache_.RememberLink(*targetKey, link))) {
+            parent.complete = false;
+            return {};
+        }
+        LockGuard guard(cache_.lock_);
+        const FolderNode* cached = cache_.index_.Find(*targetKey);
+        if (cached != nullptr && cached->IsValid()) return {Measured{cached->Total(), true}, true};
+        return {std::nullopt, true};
+    }
+
+    void SameFolder(WalkFrame& parent, const Path& measuredAt, const Path& link) override {
+        // Below `measuredAt` the walk recorded where its own links lead; chained through this
+        // alias, their changes reach `link` as well.
+        if (parent.kept && !cache_.RememberLink(FoldedKey(measuredAt), link)) parent.complete = false;
+    }
+
+    void Close(const WalkFrame& frame, Measured& measured) override {
+        // A total that holds a folder which could not be listed is provisional: its folder stays
+        // stale for its subfolders, so the next request lists the path to it again.
+        FolderRecord stored = frame.record;
+        stored.size = frame.fileSum;
+        stored.childSize = frame.childSum;
+        stored.sizeInvalid = 0;
+        stored.childSizeInvalid = measured.complete ? 0 : 1;
+        LockGuard guard(cache_.lock_);
+        if (cache_.IsSettling(frame.path)) {
+            measured.complete = false;  // not stored: listed again until it has settled
+        } else if (cache_.index_.Store(frame.path, stored)) {
+            cache_.allStaleDrives_ &= ~DriveBit(FoldUnit(frame.path[0]));
+        }
+    }
+
+private:
+    static bool Lists(const WalkFrame& frame, std::u16string_view name) {
+        for (const Subfolder& sub : frame.subfolders) {
+            if (sub.name == name) return true;
+        }
+        return false;
+    }
+
+    FolderCache& cache_;
+    bool requestedWasCached_ = false;
+};
+
 uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
-    if (request.empty()) return 0;
-    CanonicalRequest canonical = CanonicalizeRequest(request);
+    // Nothing longer can name a folder; refusing it first keeps a hostile request cheap.
+    if (request.empty() || request.size() > kLongestPath) return 0;
+    return GetFolderSize(CanonicalizeRequest(request));
+}
+
+uint64_t FolderCache::GetFolderSize(CanonicalRequest canonical) {
+    if (canonical.path.empty() || canonical.path.size() > kLongestPath) return 0;
     if (!canonical.isDrivePath) return SumFolder(canonical.path);
     if (MayHoldShortName(canonical.path)) {
         Path longPath;
@@ -136,207 +180,55 @@ uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
             if (expanded.isDrivePath) canonical = std::move(expanded);
         }
     }
-    if (drives_.TypeOfRoot(canonical.path[0]) == DriveType::Fixed) return ScanFolder(canonical.path);
-    return SumFolder(canonical.path);
+    const Path& folder = canonical.path;
+    if (drives_.TypeOfRoot(folder[0]) != DriveType::Fixed) return SumFolder(folder);
+    const Lookup known = Look(folder);
+    if (known.total) return *known.total;
+    if (!known.hasNode && options_.beforeFirstScan) options_.beforeFirstScan(folder);
+    if (!KeepsThroughItsLinks(folder)) return SumFolder(folder);
+    TreeKeeper keeper(*this);
+    return WalkFolder(lister_, folder, &keeper);
+}
+
+FolderCache::Lookup FolderCache::Look(const Path& folder) {
+    LockGuard guard(lock_);
+    const FolderNode* node = index_.Find(folder);
+    if (node == nullptr) return {};
+    return {node->IsValid() ? std::optional<uint64_t>(node->Total()) : std::nullopt, true};
+}
+
+bool FolderCache::KeepsThroughItsLinks(const Path& folder) {
+    // A folder asked for through a link on its own path has its changes reported under the
+    // link's target: they reach it only through an alias. When its final path cannot be told
+    // (a root, a folder that is not there) it is taken as it was asked for.
+    Path finalPath;
+    if (folder.size() <= 2 || !lister_.ResolveLink(folder, finalPath)) return true;
+    const std::optional<Path> targetKey = KeptKeyOf(finalPath);
+    return targetKey && RememberLink(*targetKey, folder);
+}
+
+std::optional<Path> FolderCache::KeptKeyOf(const Path& targetPath) {
+    const CanonicalRequest target = CanonicalizeRequest(targetPath);
+    if (!target.isDrivePath || drives_.TypeOfRoot(target.path[0]) != DriveType::Fixed) {
+        return std::nullopt;
+    }
+    return FoldedKey(target.path);
+}
+
+bool FolderCache::RememberLink(const Path& targetKey, const Path& link) {
+    const Path linkKey = FoldedKey(link);
+    if (targetKey == linkKey) return true;
+    LockGuard guard(lock_);
+    return linkAliases_.Add(targetKey, linkKey);
 }
 
 uint64_t FolderCache::ScanFolder(const Path& folder) {
-    {
-        // A warm answer walks the index once and builds nothing.
-        LockGuard guard(lock_);
-        const FolderNode* node = index_.Find(folder);
-        if (node != nullptr && node->IsValid()) return node->Total();
-    }
-    ScanScope scope(lister_);
-    std::vector<Frame> stack;
-    std::vector<DirectoryEntry> entries;
-    LinkedTotals linkedTotals;
-
-    // Opens `path` below the top frame (or as the requested folder). Returns the folder's total
-    // when it is known without listing its subfolders; otherwise pushes a frame and returns nothing.
-    auto enter = [&](Path path, const std::optional<FolderIdentity>& linkTarget)
-        -> std::optional<Measured> {
-        Frame frame;
-        frame.path = std::move(path);
-        frame.identity = linkTarget;
-        frame.reachedThroughLink = linkTarget.has_value();
-        const bool requested = stack.empty();
-        {
-            LockGuard guard(lock_);
-            FolderNode* node = nullptr;
-            // A folder that gets no node (no memory, a name no file system has) is still
-            // measured, only not stored.
-            if (requested) {
-                node = index_.FindOrCreate(frame.path);
-            } else if (stack.back().cached) {
-                // The parent may have been removed or reset while it was listed; a child must
-                // then not be linked to it, so it is measured without being stored.
-                if (FolderNode* parent = index_.Find(stack.back().path)) {
-                    const std::u16string_view name =
-                        std::u16string_view(frame.path).substr(stack.back().path.size() + 1);
-                    node = index_.FindOrCreateChild(*parent, name);
-                    if (node != nullptr && node->Name() != name) {
-                        // A case-sensitive file system can hold both spellings side by side:
-                        // the node belongs to the one listed under its spelling, and the other
-                        // is measured without one, so that neither is counted twice.
-                        if (Lists(stack.back(), node->Name())) {
-                            node = nullptr;
-                        } else {
-                            index_.Respell(*node, name);
-                        }
-                    }
-                }
-            }
-            frame.cached = node != nullptr;
-            if (node != nullptr) frame.record = FolderRecord::CopyOf(*node);
-        }
-        if (frame.record.sizeInvalid == 0 && frame.record.childSizeInvalid == 0) {
-            return Measured{frame.record.size + frame.record.childSize, true};
-        }
-        if (!lister_.List(frame.path, entries)) {
-            ++counters_.unlistableFolders;
-            // Nothing is kept for a folder that cannot be listed, so a request for a missing
-            // folder leaves the index as it was, and its parent's total stays provisional.
-            if (frame.cached) {
-                LockGuard guard(lock_);
-                FolderNode* node = index_.Find(frame.path);
-                if (node != nullptr && node->stamp == frame.record.stamp) {
-                    // Folders above that counted it must look at it again.
-                    if (requested) index_.InvalidateNode(*node);
-                    index_.Forget(*node);
-                }
-            }
-            return Measured{0, false};
-        }
-        ReadListing(entries, frame);
-        stack.push_back(std::move(frame));
-        return std::nullopt;
-    };
-
-    // Decides how a link below the top frame is counted: skipped (it leads back onto the path),
-    // answered from what is known already, or entered (returns nothing, with the target's
-    // identity when it is known).
-    auto followLink = [&](const Path& child, std::optional<FolderIdentity>& target)
-        -> std::optional<Measured> {
-        Frame& top = stack.back();
-        FolderIdentity identity;
-        const bool identified = lister_.Identify(child, identity);
-        if (identified && ClosesLoop(lister_, stack, identity)) return Measured{0, true};
-        // Changes under the target are reported under the target's own path: remember where the
-        // link leads, so that they also reach what was counted through the link, however it was
-        // counted.
-        Path targetPath;
-        if (!lister_.ResolveLink(child, targetPath)) {
-            top.complete = false;
-        } else {
-            const Path targetKey = FoldedKey(CanonicalizeRequest(targetPath).path);
-            LockGuard guard(lock_);
-            if (top.cached && !linkAliases_.Add(targetKey, FoldedKey(child))) top.complete = false;
-            const FolderNode* cached = index_.Find(targetKey);
-            if (cached != nullptr && cached->IsValid()) return Measured{cached->Total(), true};
-        }
-        if (identified) {
-            if (auto known = linkedTotals.find(identity); known != linkedTotals.end()) {
-                return known->second;
-            }
-            target = identity;
-        }
-        return std::nullopt;
-    };
-
-    if (auto measured = enter(folder, std::nullopt)) return measured->total;
-    uint64_t result = 0;
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.next < top.subfolders.size()) {
-            const Subfolder& sub = top.subfolders[top.next++];
-            Path child = ChildPath(top.path, sub.name);
-            std::optional<FolderIdentity> target;
-            std::optional<Measured> measured;
-            if (sub.isLink) measured = followLink(child, target);
-            if (!measured) measured = enter(std::move(child), target);
-            if (measured) {
-                Frame& parent = stack.back();
-                parent.childSum += measured->total;
-                parent.complete = parent.complete && measured->complete;
-            }
-            continue;
-        }
-        Measured measured{top.fileSum + top.childSum, top.complete};
-        if (top.cached) {
-            // A total that holds a folder which could not be listed is provisional: its folder
-            // stays stale for its subfolders, so the next request lists the path to it again.
-            FolderRecord stored = top.record;
-            stored.size = top.fileSum;
-            stored.childSize = top.childSum;
-            stored.sizeInvalid = 0;
-            stored.childSizeInvalid = top.complete ? 0 : 1;
-            LockGuard guard(lock_);
-            if (IsSettling(top.path)) {
-                measured.complete = false;  // not stored: listed again until it has settled
-            } else if (index_.Store(top.path, stored)) {
-                allStaleDrives_ &= ~DriveBit(FoldUnit(top.path[0]));
-            }
-        }
-        if (top.reachedThroughLink && top.identity) linkedTotals[*top.identity] = measured;
-        stack.pop_back();
-        if (stack.empty()) {
-            result = measured.total;
-        } else {
-            stack.back().childSum += measured.total;
-            stack.back().complete = stack.back().complete && measured.complete;
-        }
-    }
-    return result;
+    if (const std::optional<uint64_t> warm = Look(folder).total) return *warm;
+    TreeKeeper keeper(*this);
+    return WalkFolder(lister_, folder, &keeper);
 }
 
-uint64_t FolderCache::SumFolder(const Path& folder) {
-    ScanScope scope(lister_);
-    std::vector<Frame> stack;
-    std::vector<DirectoryEntry> entries;
-    LinkedTotals linkedTotals;  // as in ScanFolder: a folder met through links is listed once
-    auto enter = [&](Path path, const std::optional<FolderIdentity>& linkTarget) -> bool {
-        if (!lister_.List(path, entries)) return false;
-        Frame frame;
-        frame.path = std::move(path);
-        frame.identity = linkTarget;
-        frame.reachedThroughLink = linkTarget.has_value();
-        ReadListing(entries, frame);  // a fresh record: files summed, every subfolder visited
-        stack.push_back(std::move(frame));
-        return true;
-    };
-
-    uint64_t result = 0;
-    if (!enter(folder, std::nullopt)) return 0;
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.next < top.subfolders.size()) {
-            const Subfolder& sub = top.subfolders[top.next++];
-            Path child = ChildPath(top.path, sub.name);
-            std::optional<FolderIdentity> target;
-            FolderIdentity identity;
-            if (sub.isLink && lister_.Identify(child, identity)) {
-                if (ClosesLoop(lister_, stack, identity)) continue;
-                if (auto known = linkedTotals.find(identity); known != linkedTotals.end()) {
-                    top.childSum += known->second.total;
-                    continue;
-                }
-                target = identity;
-            }
-            enter(std::move(child), target);
-            continue;
-        }
-        const uint64_t total = top.fileSum + top.childSum;
-        if (top.reachedThroughLink && top.identity) linkedTotals[*top.identity] = Measured{total, true};
-        stack.pop_back();
-        if (stack.empty()) {
-            result = total;
-        } else {
-            stack.back().childSum += total;
-        }
-    }
-    return result;
-}
+uint64_t FolderCache::SumFolder(const Path& folder) { return SumFolderTree(lister_, folder); }
 
 void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<ChangeRecord>& records) {
     ++counters_.batchesApplied;
@@ -347,6 +239,8 @@ void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<Chang
         change.action = record.action;
         Path full(root);
         full += record.name;
+        const bool removes = record.action == kActionRemoved || record.action == kActionRenamedOldName;
+        change.placed = PlaceShortNames(full, removes);
         // Asked before the lock is taken: only a renamed folder makes Wine misreport.
         if (options_.distrustDriveAfterFolderRename && record.action == kActionRenamedNewName) {
             change.isFolder = lister_.IsFolder(full);
@@ -368,6 +262,37 @@ void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<Chang
     }
 }
 
+bool FolderCache::PlaceShortNames(Path& full, bool gone) {
+    // The system may report a name in its short form, which the index never holds. It is
+    // expanded while the item is there; an item that is gone leaves only its folder to expand,
+    // and when its own name was short, which of the folder's items it was is unknown. (Its
+    // short name may already belong to another item, such as the one it was renamed to.)
+    if (!MayHoldShortName(full)) return true;
+    Path expanded;
+    if (!gone && lister_.ExpandShortNames(full, expanded)) {
+        full = std::move(expanded);
+        return true;
+    }
+    const size_t cut = full.rfind(u'\\');
+    if (cut != Path::npos) {
+        const Path name = full.substr(cut);  // with its separator
+        const bool nameIsShort = LooksLikeShortName(std::u16string_view(name).substr(1));
+        Path folder = full.substr(0, cut);
+        bool folderKnown = true;
+        if (MayHoldShortName(folder)) {
+            folderKnown = lister_.ExpandShortNames(folder, expanded);
+            if (folderKnown) folder = std::move(expanded);
+        }
+        if (folderKnown) {
+            full = nameIsShort ? std::move(folder) : folder + name;
+            return !nameIsShort;
+        }
+    }
+    // Even its folder is gone: all that is known is the folder above the first short name.
+    full.resize(BeforeFirstShortName(full));
+    return false;
+}
+
 void FolderCache::ApplyChange(uint32_t action, const Path& fullPath) {
     ApplyChanges(u"", {ChangeRecord{action, fullPath}});
 }
@@ -383,17 +308,14 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
     quietRecord_ = options_.trace != nullptr && options_.trace->Ignores(key);
     Trace(kActionNames[action], key);
 
-    // The reported path first, then every path it stands for through links and renames.
-    std::vector<Path> paths{key};
-    for (size_t at = 0; at < paths.size(); ++at) {
-        const Path path = paths[at];  // a copy: appending may move the strings
-        linkAliases_.AppendTranslations(path, paths);
-        if (paths.size() > kMaxAliasedPaths) {
-            paths.resize(1);
-            MakeDriveStaleLocked(DriveOf(key), "stale-drive (links beyond count)");
-            break;
-        }
+    if (!change.placed) {
+        MakeStaleAtOrBelowLocked(key, true);
+        return;
     }
+    // The reported path first, then every path it stands for through links; an item that goes
+    // takes along every link whose target lay below it.
+    std::vector<Path> paths{key};
+    CollectAliasedPathsLocked(paths, removes);
     if (action == kActionRenamedOldName) renamedCachedFolder_ = index_.Find(key) != nullptr;
     for (size_t at = 0; at < paths.size(); ++at) {
         if (removes && index_.RemoveAt(paths[at])) Trace("  removed", paths[at]);
@@ -416,7 +338,9 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
     }
 
     // A link that is gone, or renamed away, no longer leads anywhere.
-    if (removes) linkAliases_.ForgetTargetsUnder(key);
+    if (removes) {
+        for (const Path& path : paths) linkAliases_.ForgetTargetsUnder(path);
+    }
     // A folder is known by its node when it was cached, else by what the new name is now (a
     // folder renamed on at once is judged by its later record).
     const bool folderRenamed = action == kActionRenamedNewName &&
@@ -425,6 +349,34 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
         (untrustedDrives_ & DriveBit(letter)) == 0) {
         untrustedDrives_ |= DriveBit(letter);
         Trace("  distrusted drive (a folder was renamed)", DriveOf(key));
+    }
+}
+
+void FolderCache::CollectAliasedPathsLocked(std::vector<Path>& paths, bool removes) {
+    for (size_t at = 0; at < paths.size(); ++at) {
+        const Path path = paths[at];  // a copy: appending may move the strings
+        linkAliases_.AppendTranslations(path, paths);
+        if (removes) linkAliases_.AppendLinksAtOrBelow(path, paths, true);
+        if (paths.size() > kMaxAliasedPaths) {
+            // Every drive the change reaches is made stale instead, and only the reported path
+            // is applied: that bounds what one record can cost.
+            for (const Path& reached : paths) {
+                MakeDriveStaleLocked(DriveOf(reached), "stale-drive (links beyond count)");
+            }
+            paths.resize(1);
+            return;
+        }
+    }
+}
+
+void FolderCache::MakeStaleAtOrBelowLocked(const Path& folder, bool folderItself) {
+    std::vector<Path> paths{folder};
+    linkAliases_.AppendLinksAtOrBelow(folder, paths, false);
+    if (!folderItself) paths.erase(paths.begin());
+    CollectAliasedPathsLocked(paths, false);
+    for (const Path& path : paths) {
+        index_.InvalidateAllUnder(path);
+        if (const auto hit = index_.InvalidateDeepestAt(path)) Trace("  invalidated (unknown name)", *hit);
     }
 }
 
@@ -483,6 +435,8 @@ void FolderCache::InvalidateAllUnder(const Path& prefix) {
     const Path folded = FoldedKey(prefix);
     LockGuard guard(lock_);
     MakeDriveStaleLocked(folded, "stale-drive");
+    // Folders elsewhere that count a folder here through a link lost the changes too.
+    MakeStaleAtOrBelowLocked(folded, false);
 }
 
 void FolderCache::DropAllUnder(const Path& prefix) {
@@ -490,6 +444,8 @@ void FolderCache::DropAllUnder(const Path& prefix) {
     LockGuard guard(lock_);
     index_.RemoveAllUnder(folded);
     Trace("dropped-drive", folded);
+    // What counts a folder here through a link is no longer kept current either.
+    MakeStaleAtOrBelowLocked(folded, false);
     linkAliases_.ForgetTargetsUnder(folded);
     ++counters_.staleDrives;
 }
@@ -498,12 +454,6 @@ void FolderCache::Reset() {
     LockGuard guard(lock_);
     index_.ClearIndex();
     linkAliases_.Clear();
-}
-
-bool FolderCache::HasNode(const Path& folder) {
-    const Path path = CanonicalizeRequest(folder).path;
-    LockGuard guard(lock_);
-    return index_.Find(path) != nullptr;
 }
 
 size_t FolderCache::CachedFolderCount() {

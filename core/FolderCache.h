@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -11,6 +12,7 @@
 
 #include "FolderIndex.h"
 #include "PathAliases.h"
+#include "RequestPath.h"
 #include "Platform.h"
 
 namespace trovelle {
@@ -60,6 +62,9 @@ struct FolderCacheOptions {
     // everything below it, is listed again on every request instead of being stored as final.
     uint64_t newFolderSettleMs = 0;
     uint64_t (*clock)() = nullptr;  // milliseconds; the steady clock when none is given
+    // Called, outside the cache lock, before a requested folder that has no node yet is first
+    // listed: Wine's subtree watch covers a folder only once the folders above it were opened.
+    std::function<void(const Path& folder)> beforeFirstScan;
     ChangeTrace* trace = nullptr;
 };
 
@@ -74,6 +79,8 @@ public:
     // Every spelling of a folder is made canonical first. Fixed drives go through the tree,
     // every other path is summed afresh. Never fails: what cannot be listed counts 0.
     uint64_t GetFolderSize(std::u16string_view request);
+    // The same for a request made canonical already: one pass, one look into the index.
+    uint64_t GetFolderSize(CanonicalRequest request);
     // Measures a canonical drive path through the tree, reusing valid totals and storing what
     // it computed.
     uint64_t ScanFolder(const Path& folder);
@@ -93,15 +100,37 @@ public:
     size_t CachedFolderCount();
     // Nodes of any kind, also those that only keep the place of a folder above cached ones.
     size_t IndexNodeCount();
-    // Whether the folder has a node in the index (valid or stale).
-    bool HasNode(const Path& folder);
     // Runs `visit` for every node with the cache lock held throughout.
     void VisitLocked(const std::function<void(const CachedFolderView&)>& visit);
     CacheCounters& Counters() { return counters_; }
 
 private:
+    class TreeKeeper;
     struct PreparedChange;
+    struct Lookup {
+        std::optional<uint64_t> total;  // set when the folder is cached and valid
+        bool hasNode = false;
+    };
+    Lookup Look(const Path& folder);
+    // Whether what is measured at `folder` can be kept current, recording an alias when its
+    // final path differs from the path asked for.
+    bool KeepsThroughItsLinks(const Path& folder);
+    // The folded key of a link's target when changes there reach the cache: a fixed, watched
+    // drive with a letter. Nothing otherwise.
+    std::optional<Path> KeptKeyOf(const Path& targetPath);
+    // Changes under `targetKey` also concern `link`; false when that cannot be remembered.
+    bool RememberLink(const Path& targetKey, const Path& link);
     void ApplyLocked(const PreparedChange& change);
+    // Expands short names in a reported path. False when the item is `gone` (a removal, an old
+    // name) and its own name was short: `full` is then the folder that held it.
+    bool PlaceShortNames(Path& full, bool gone);
+    // Adds to `paths` every path its entries stand for through links (and, for an item that
+    // goes, every link whose target lay at or below it). When they are too many, their drives
+    // are made stale instead and only the first path is kept.
+    void CollectAliasedPathsLocked(std::vector<Path>& paths, bool removes);
+    // For changes at or below `folder` whose items are unknown: makes stale what is cached
+    // there (unless `folderItself` is false) and whatever counts it through links.
+    void MakeStaleAtOrBelowLocked(const Path& folder, bool folderItself);
     static uint32_t DriveBit(char16_t letter);
     void MakeDriveStaleLocked(std::u16string_view drive, std::string_view why);
     uint64_t Now() const;

@@ -11,6 +11,7 @@
 
 #include "NodeArena.h"
 #include "Platform.h"
+#include "Totals.h"
 
 namespace trovelle {
 
@@ -45,7 +46,7 @@ struct FolderNode {
         return {reinterpret_cast<const char16_t*>(this + 1), nameLength};
     }
     bool IsValid() const { return childSizeInvalid == 0 && sizeInvalid == 0; }
-    uint64_t Total() const { return size + childSize; }
+    uint64_t Total() const { return AddCapped(size, childSize); }
 };
 
 // What a scan copies out of a node under the lock and later hands back to `Store`.

@@ -1,12 +1,13 @@
 // Folders whose changes are reported under another path: a link's target (the system reports a
 // change under the target, while the cache counted it through the link). A change reported at a
-// path is also applied at every path its aliases lead to. Keys are folded. Not thread safe: used
-// under the cache lock.
+// path is also applied at every path its aliases lead to. Keys are folded. Both directions are
+// kept in order, so that the aliases at or below a folder cost only themselves to find. Not
+// thread safe: used under the cache lock.
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "Platform.h"
@@ -25,13 +26,19 @@ public:
     // Appends to `paths` every path that `path` stands for through one alias (one whose `from`
     // is `path` or a folder above it) and that `paths` does not hold yet.
     void AppendTranslations(std::u16string_view path, std::vector<Path>& paths) const;
+    // Appends the `to` of every alias whose `from` is `folder` or below it: the links whose
+    // targets a change at `folder` reaches. With `forget`, those aliases are dropped too.
+    void AppendLinksAtOrBelow(std::u16string_view folder, std::vector<Path>& paths, bool forget);
 
     void Clear();
     size_t Count() const { return count_; }
     bool Empty() const { return count_ == 0; }
 
 private:
-    std::unordered_map<Path, std::vector<Path>> targetsByFrom_;
+    void Erase(const Path& from, const Path& to);
+
+    std::map<Path, std::vector<Path>, std::less<>> targetsByFrom_;
+    std::multimap<Path, Path, std::less<>> fromsByTo_;
     size_t capacity_;
     size_t count_ = 0;
 };

@@ -64,8 +64,28 @@ CanonicalRequest CanonicalizeRequest(std::u16string_view request) {
     return result;
 }
 
+bool LooksLikeShortName(std::u16string_view name) {
+    // "BASE~N.EXT": at most eight units before the dot, ending in "~" and digits, and at most
+    // three after it. Names such as "~$report.docx" hold a tilde without being short.
+    const size_t dot = name.rfind(u'.');
+    const std::u16string_view base = dot == std::u16string_view::npos ? name : name.substr(0, dot);
+    if (base.size() > 8 || (dot != std::u16string_view::npos && name.size() - dot - 1 > 3)) return false;
+    const size_t tilde = base.rfind(u'~');
+    if (tilde == std::u16string_view::npos || tilde + 1 == base.size()) return false;
+    for (size_t at = tilde + 1; at < base.size(); ++at) {
+        if (base[at] < u'0' || base[at] > u'9') return false;
+    }
+    return true;
+}
+
 bool MayHoldShortName(std::u16string_view path) {
-    return path.find(u'~') != std::u16string_view::npos;
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = start;
+        while (end < path.size() && !IsSeparator(path[end])) ++end;
+        if (LooksLikeShortName(path.substr(start, end - start))) return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 }  // namespace trovelle

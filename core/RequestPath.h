@@ -1,11 +1,15 @@
 // The cache's door: a requested path turned into the one spelling the index keys it by.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "Platform.h"
 
 namespace trovelle {
+
+// The longest path, in UTF-16 units, that Windows can open.
+constexpr size_t kLongestPath = 32767;
 
 struct CanonicalRequest {
     // A path on a drive letter: "x:" for a root, else "x:\name\name" with separators unified,
@@ -17,7 +21,10 @@ struct CanonicalRequest {
 
 CanonicalRequest CanonicalizeRequest(std::u16string_view request);
 
-// Whether a component of `path` can be a short (8.3) name, which only the file system can expand.
+// Whether a name has the form of a generated short (8.3) name, which only the file system can
+// expand to the long name the index holds.
+bool LooksLikeShortName(std::u16string_view name);
+// Whether a component of `path` may be such a short name.
 bool MayHoldShortName(std::u16string_view path);
 
 }  // namespace trovelle

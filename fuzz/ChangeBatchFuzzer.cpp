@@ -18,6 +18,7 @@
 #include "FolderKey.h"
 #include "FuzzCheck.h"
 #include "StdLock.h"
+#include "WindowsChangeFeed.h"
 #include "changes/ChangeRecords.h"
 
 namespace {
@@ -74,15 +75,6 @@ Fixture& TheFixture() {
     return *fixture;
 }
 
-
-uint32_t ReadUint32(const uint8_t* at) {
-    return uint32_t{at[0]} | uint32_t{at[1]} << 8 | uint32_t{at[2]} << 16 | uint32_t{at[3]} << 24;
-}
-
-void AppendUint32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
 bool SameRecords(const std::vector<ChangeRecord>& a, const std::vector<ChangeRecord>& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -91,24 +83,8 @@ bool SameRecords(const std::vector<ChangeRecord>& a, const std::vector<ChangeRec
     return true;
 }
 
-// The records written back the way Wine packs them or the way Windows aligns them.
-std::vector<uint8_t> Encode(const std::vector<ChangeRecord>& records, bool aligned) {
-    std::vector<uint8_t> out;
-    for (size_t i = 0; i < records.size(); ++i) {
-        const size_t start = out.size();
-        const size_t nameBytes = records[i].name.size() * 2;
-        size_t next = kHeaderBytes + nameBytes;
-        if (aligned) next = (next + 3) & ~size_t{3};
-        AppendUint32(out, i + 1 == records.size() ? 0 : static_cast<uint32_t>(next));
-        AppendUint32(out, records[i].action);
-        AppendUint32(out, static_cast<uint32_t>(nameBytes));
-        for (char16_t unit : records[i].name) {
-            out.push_back(static_cast<uint8_t>(unit));
-            out.push_back(static_cast<uint8_t>(unit >> 8));
-        }
-        if (i + 1 != records.size()) out.resize(start + next, 0);
-    }
-    return out;
+uint32_t ReadUint32(const uint8_t* at) {
+    return uint32_t{at[0]} | uint32_t{at[1]} << 8 | uint32_t{at[2]} << 16 | uint32_t{at[3]} << 24;
 }
 
 // Whether the batch is laid out exactly as the system writes one: non-empty names, each record
@@ -155,8 +131,8 @@ std::vector<ChangeRecord> CheckDecoding(const uint8_t* batch, size_t length) {
 
     if (WrittenBySystem(batch, length)) FUZZ_CHECK(!records.empty());
     if (!records.empty()) {
-        const std::vector<uint8_t> packed = Encode(records, false);
-        const std::vector<uint8_t> aligned = Encode(records, true);
+        const std::vector<uint8_t> packed = trovelle::testing::EncodeChangeRecords(records, false);
+        const std::vector<uint8_t> aligned = trovelle::testing::EncodeChangeRecords(records, true);
         FUZZ_CHECK(SameRecords(trovelle::DecodeChangeRecords(packed.data(), packed.size()), records));
         FUZZ_CHECK(SameRecords(trovelle::DecodeChangeRecords(aligned.data(), aligned.size()), records));
     }

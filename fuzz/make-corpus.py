@@ -81,6 +81,13 @@ CORPUS = {
         "cache-all-odd": settings_input(CACHE_ALL, TROVEX_CACHE, b"\x01\x00\x00"),
         "style-not-read": settings_input(PB_STYLE, TROVEX_CACHE, struct.pack("<q", 2)),
     },
+    # Bytes that choose the storm's changes (see tests/core/WindowsStorm.cpp): every kind of
+    # change in turn, links and their targets, and a long run of mixed choices.
+    "change_storm": {
+        "every-kind": bytes(b for kind in range(20) for b in (1, kind, 7, 3, 1, 2, 0, 1, 5)),
+        "links-and-targets": bytes([3, 14, 9, 4, 2, 1, 0, 17, 0, 2, 1, 1, 0, 18, 0, 1, 3] * 4),
+        "mixed": bytes((i * 37 + 11) % 256 for i in range(600)),
+    },
     # Requests as UTF-16 code units: spellings of one folder, roots, UNC, short names.
     "request": {name: text.encode("utf-16-le") for name, text in {
         "plain": "C:\\A",

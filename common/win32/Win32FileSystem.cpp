@@ -15,10 +15,28 @@ bool IsDriveAbsolute(const std::wstring& path) {
     return path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
 }
 
+// "x:\name\name" with no empty, "." or ".." name: a path the prefix can be put before as it is.
+bool IsCanonicalDrivePath(const std::wstring& path) {
+    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return false;
+    for (size_t start = 3; start <= path.size();) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) end = path.size();
+        const size_t length = end - start;
+        if (length == 0 && end != path.size()) return false;
+        if ((length == 1 || length == 2) && path.compare(start, length, L"..", 0, length) == 0) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::wstring LongPathForm(const std::wstring& path) {
-    if (path.size() < kClassicLimit || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+    // With the prefix the system opens a path as it is named: a name ending in a dot or a blank
+    // stays itself, and a device name (C:\COM1\x) is just a name.
+    if (IsCanonicalDrivePath(path)) return L"\\\\?\\" + path;
+    if (path.size() < kClassicLimit) return path;
     if (IsDriveAbsolute(path)) return L"\\\\?\\" + path;
     if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
     return path;  // relative or unusual forms stay as given; they fail like any unlistable path

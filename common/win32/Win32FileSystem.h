@@ -42,8 +42,9 @@ std::vector<wchar_t> FixedDriveLetters();
 // Whether this process runs under Wine, whose change notifications have gaps of their own.
 bool RunningUnderWine();
 
-// The form of `path` that the file APIs accept at any length up to the system's limit:
-// paths that no longer fit the classic limit get the long-path prefix.
+// The form of `path` that the file APIs open exactly as named, at any length up to the
+// system's limit: a canonical drive path ("x:\\name\\name") always gets the long-path prefix,
+// other forms only when they no longer fit the classic limit.
 std::wstring LongPathForm(const std::wstring& path);
 
 }  // namespace trovelle

@@ -2,6 +2,10 @@
 
 #include "FolderKey.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+
 namespace trovelle::testing {
 namespace {
 
@@ -30,24 +34,33 @@ std::u16string NameOf(const Path& path) {
 
 }  // namespace
 
+template <typename Visit>
+void FakeFileSystem::ForEachChild(const Path& folder, Visit&& visit) const {
+    const Path below = folder + u'\\';
+    for (auto it = items_.lower_bound(below);
+         it != items_.end() && it->first.compare(0, below.size(), below) == 0; ++it) {
+        if (it->first.find(u'\\', below.size()) == Path::npos) visit(it->first, it->second);
+    }
+}
+
 void FakeFileSystem::AddFolder(const Path& path) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     const Path key = Folded(path);
     if (items_.count(key) != 0) return;
     if (key.find(u'\\') != Path::npos) AddFolder(ParentOf(path));
-    items_[key] = Item{true, 0, {}, NameOf(path), nextId_++};
+    items_[key] = Item{true, 0, {}, NameOf(path), nextId_++, {}};
 }
 
 void FakeFileSystem::AddFile(const Path& path, uint64_t size) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     AddFolder(ParentOf(path));
-    items_[Folded(path)] = Item{false, size, {}, NameOf(path), nextId_++};
+    items_[Folded(path)] = Item{false, size, {}, NameOf(path), nextId_++, {}};
 }
 
 void FakeFileSystem::AddFolderLink(const Path& path, const Path& target) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     AddFolder(ParentOf(path));
-    items_[Folded(path)] = Item{true, 0, Folded(target), NameOf(path), nextId_++};
+    items_[Folded(path)] = Item{true, 0, Folded(target), NameOf(path), nextId_++, {}};
     ++linkCount_;
 }
 
@@ -84,6 +97,7 @@ void FakeFileSystem::Rename(const Path& from, const Path& to) {
         }
     }
     moved[newKey].name = NameOf(to);
+    moved[newKey].shortName.clear();
     items_.insert(moved.begin(), moved.end());
 }
 
@@ -97,7 +111,7 @@ bool FakeFileSystem::Exists(const Path& path) const {
     return items_.count(Folded(path)) != 0;
 }
 
-Path FakeFileSystem::Resolve(const Path& asked) const {
+Path FakeFileSystem::Resolve(const Path& asked, int depth) const {
     // Follows links component by component, as the system does when opening a path.
     const Path path = Normalized(asked);
     if (linkCount_ == 0) return path;
@@ -108,11 +122,35 @@ Path FakeFileSystem::Resolve(const Path& asked) const {
         const Path part = path.substr(start, end == Path::npos ? Path::npos : end - start);
         resolved = resolved.empty() ? Folded(part) : resolved + u'\\' + Folded(part);
         auto it = items_.find(resolved);
-        if (it != items_.end() && !it->second.linkTarget.empty()) resolved = it->second.linkTarget;
+        if (it != items_.end() && !it->second.linkTarget.empty()) {
+            // The system gives up on too many links in a row; the path then names nothing.
+            resolved = depth < 32 ? Resolve(it->second.linkTarget, depth + 1) : Path(u"?");
+        }
         if (end == Path::npos) break;
         start = end + 1;
     }
     return resolved;
+}
+
+Path FakeFileSystem::RealPath(const Path& path) const {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    const Path normal = Normalized(path);
+    const size_t cut = normal.rfind(u'\\');
+    if (cut == Path::npos) return normal;
+    const Path folder = Resolve(normal.substr(0, cut));
+    // Rebuilt name by name for the spelling each item was created with.
+    Path real = folder.substr(0, 2);
+    for (size_t at = 2; at < folder.size();) {
+        const size_t end = std::min(folder.find(u'\\', at + 1), folder.size());
+        auto it = items_.find(folder.substr(0, end));
+        real += u'\\';
+        real += it != items_.end() ? it->second.name : folder.substr(at + 1, end - at - 1);
+        at = end;
+    }
+    auto self = items_.find(folder + u'\\' + normal.substr(cut + 1));
+    Path asked = path;
+    while (!asked.empty() && asked.back() == u'\\') asked.pop_back();
+    return real + u'\\' + (self != items_.end() ? self->second.name : NameOf(asked));
 }
 
 bool FakeFileSystem::List(const Path& folder, std::vector<DirectoryEntry>& entries) {
@@ -159,15 +197,28 @@ bool FakeFileSystem::ResolveLink(const Path& link, Path& target) {
 }
 
 bool FakeFileSystem::ExpandShortNames(const Path& path, Path& longPath) {
+    // Like GetLongPathNameW: every name must exist now, as its long or its short name.
     std::lock_guard<std::recursive_mutex> guard(mutex_);
-    const Path folded = Folded(path);
-    for (const auto& [shortPath, longForm] : shortNames_) {
-        if (folded == shortPath || folded.rfind(shortPath + u'\\', 0) == 0) {
-            longPath = longForm + path.substr(shortPath.size());
-            return true;
-        }
+    const Path normal = Normalized(path);
+    size_t at = normal.find(u'\\');
+    Path expanded = path.substr(0, at == Path::npos ? path.size() : at);
+    Path folder = Folded(expanded);
+    while (at != Path::npos) {
+        const size_t end = normal.find(u'\\', at + 1);
+        const Path name = normal.substr(at + 1, end == Path::npos ? Path::npos : end - at - 1);
+        const Item* found = nullptr;
+        if (auto it = items_.find(folder + u'\\' + name); it != items_.end()) found = &it->second;
+        ForEachChild(folder, [&](const Path&, const Item& item) {
+            if (found == nullptr && item.shortName == name) found = &item;
+        });
+        if (found == nullptr) return false;
+        expanded += u'\\';
+        expanded += found->name;
+        folder = Resolve(expanded);
+        at = end;
     }
-    return false;
+    longPath = expanded;
+    return true;
 }
 
 bool FakeFileSystem::IsFolder(const Path& path) {
@@ -183,7 +234,14 @@ void FakeFileSystem::SetUnlistable(const Path& path, bool unlistable) {
 
 void FakeFileSystem::AddShortName(const Path& shortPath, const Path& longPath) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
-    shortNames_[Folded(shortPath)] = longPath;
+    auto it = items_.find(Folded(longPath));
+    if (it != items_.end()) it->second.shortName = Folded(NameOf(shortPath));
+}
+
+std::u16string FakeFileSystem::ShortName(const Path& path) const {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    auto it = items_.find(Folded(path));
+    return it == items_.end() ? std::u16string() : it->second.shortName;
 }
 
 DriveType FakeFileSystem::TypeOfRoot(char16_t firstUnit) {
@@ -224,6 +282,71 @@ uint64_t FakeFileSystem::Total(const Path& folder) const {
         if (!it->second.isFolder) total += it->second.size;
     }
     return total;
+}
+
+
+uint64_t FakeFileSystem::Counted(const Path& real, std::vector<Path>& descent) const {
+    descent.push_back(real);
+    uint64_t total = 0;
+    ForEachChild(real, [&](const Path& key, const Item& item) {
+        uint64_t size = item.size;
+        if (item.isFolder) {
+            const Path next = item.linkTarget.empty() ? key : Resolve(item.linkTarget);
+            auto target = items_.find(next);
+            const bool loops = std::find(descent.begin(), descent.end(), next) != descent.end();
+            size = target == items_.end() || !target->second.isFolder || loops
+                       ? 0
+                       : Counted(next, descent);
+        }
+        total = size > UINT64_MAX - total ? UINT64_MAX : total + size;
+    });
+    descent.pop_back();
+    return total;
+}
+
+uint64_t FakeFileSystem::LinkedTotal(const Path& folder) const {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    const Path real = Resolve(folder);
+    auto it = items_.find(real);
+    if (it == items_.end() || !it->second.isFolder) return 0;
+    std::vector<Path> descent;
+    return Counted(real, descent);
+}
+
+std::vector<FakeFileSystem::Listed> FakeFileSystem::Items() const {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    std::vector<Listed> listed;
+    std::map<Path, Path> spelled;  // folded -> as created, for the folders met so far
+    for (const auto& [key, item] : items_) {
+        const size_t cut = key.rfind(u'\\');
+        Path path = cut == Path::npos ? item.name : spelled[key.substr(0, cut)] + u'\\' + item.name;
+        if (item.isFolder) spelled[key] = path;
+        listed.push_back({std::move(path), item.isFolder, !item.linkTarget.empty(), item.linkTarget});
+    }
+    return listed;
+}
+
+bool FakeFileSystem::HasLinkCycle() const {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    std::map<Path, int> state;  // 1: being descended, 2: done
+    std::function<bool(const Path&)> reachesItself = [&](const Path& real) {
+        state[real] = 1;
+        bool cycle = false;
+        ForEachChild(real, [&](const Path& key, const Item& item) {
+            if (cycle || !item.isFolder) return;
+            const Path next = item.linkTarget.empty() ? key : Resolve(item.linkTarget);
+            auto target = items_.find(next);
+            if (target == items_.end() || !target->second.isFolder) return;
+            const int seen = state[next];
+            cycle = seen == 1 || (seen == 0 && reachesItself(next));
+        });
+        state[real] = 2;
+        return cycle;
+    };
+    for (const auto& [key, item] : items_) {
+        if (key.find(u'\\') == Path::npos && state[key] == 0 && reachesItself(key)) return true;
+    }
+    return false;
 }
 
 }  // namespace trovelle::testing

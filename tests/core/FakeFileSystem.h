@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "Platform.h"
 
@@ -24,9 +25,23 @@ public:
     void SetDriveType(char16_t letter, DriveType type);
     // The folder exists but every listing of it fails (access denied) until allowed again.
     void SetUnlistable(const Path& path, bool unlistable);
-    // `shortPath` (a full path ending in a short name) stands for `longPath`.
+    // The existing item `longPath` also answers to the last name of `shortPath` (its 8.3
+    // name), as long as it exists; a rename takes it away, as NTFS makes a new one.
     void AddShortName(const Path& shortPath, const Path& longPath);
+    std::u16string ShortName(const Path& path) const;  // empty when it has none
     bool Exists(const Path& path) const;
+    // `path` with the links on the way to its last name followed (not the last name itself),
+    // spelled as the items were created: where a change made through `path` is reported.
+    Path RealPath(const Path& path) const;
+    struct Listed {
+        Path path;  // real, as created
+        bool isFolder = false;
+        bool isLink = false;
+        Path linkTarget;  // folded
+    };
+    std::vector<Listed> Items() const;  // every item, each after the folder that holds it
+    // Whether some link leads to a folder from which, following links, its own folder is reached.
+    bool HasLinkCycle() const;
 
     bool List(const Path& folder, std::vector<DirectoryEntry>& entries) override;
     bool Identify(const Path& folder, FolderIdentity& identity) override;
@@ -41,6 +56,9 @@ public:
     int TotalListings() const;
     void ResetCounts();
     uint64_t Total(const Path& folder) const;  // reference sum, following no links
+    // Reference sum as a scan counts links: a link to a folder counts that folder's total each
+    // time it is met, one leading back onto the folders being descended counts 0.
+    uint64_t LinkedTotal(const Path& folder) const;
 
 private:
     struct Item {
@@ -49,8 +67,13 @@ private:
         Path linkTarget;  // folded; non-empty for a link
         std::u16string name;  // as created (original case)
         uint64_t id = 0;
+        std::u16string shortName;  // folded; empty when none was given
     };
-    Path Resolve(const Path& path) const;  // folded path after following links in it
+    // Folded path after following links in it, also links on the way to a link's target.
+    Path Resolve(const Path& path, int depth = 0) const;
+    template <typename Visit>
+    void ForEachChild(const Path& folder, Visit&& visit) const;  // folded real folder
+    uint64_t Counted(const Path& real, std::vector<Path>& descent) const;
 
     mutable std::recursive_mutex mutex_;
     std::map<Path, Item> items_;  // folded full path -> item
@@ -58,7 +81,6 @@ private:
     std::map<Path, std::function<void()>> hooks_;
     std::map<char16_t, DriveType> drives_;
     std::map<Path, bool> unlistable_;
-    std::map<Path, Path> shortNames_;  // folded short full path -> long full path
     uint64_t nextId_ = 1;
     int linkCount_ = 0;
 };

@@ -151,7 +151,8 @@ TEST_F(FolderCacheTest, MissingFoldersAndFilesAnswerZeroAndLeaveTheIndexUnchange
     for (int i = 0; i < 100; ++i) EXPECT_EQ(Ask(u"C:\\random" + Path(1, u'a' + i % 26)), 0u);
     EXPECT_EQ(cache.CachedFolderCount(), 0u);
     EXPECT_EQ(cache.IndexNodeCount(), 0u);
-    EXPECT_EQ(cache.Counters().unlistableFolders.load(), 103u);
+    // The path longer than any Windows path is refused before anything is listed.
+    EXPECT_EQ(cache.Counters().unlistableFolders.load(), 102u);
 }
 
 TEST_F(FolderCacheTest, AStaleFolderThatIsGoneWhenAskedLeavesNoNode) {

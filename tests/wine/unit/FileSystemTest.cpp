@@ -88,6 +88,27 @@ TEST_F(Win32Lister, BadPathsAnswerZeroWithoutFaulting) {
     EXPECT_EQ(Ask(L"D:\\" + std::wstring(40000, L'y')), 0u);
 }
 
+TEST_F(Win32Lister, NamesEndingInADotOrABlankAndDeviceNamesAreTakenAsNamed) {
+    // Made through the long-path prefix, as only such names can be made; without it the
+    // system would read "name." and "name " as "name", and COM1 as the serial port.
+    const std::wstring root = L"D:\\lister-names";
+    for (const wchar_t* name : {L"", L"\\name", L"\\name.", L"\\name ", L"\\COM1"}) {
+        MakeFolder(root + name);
+    }
+    WriteFile(root + L"\\name\\f", 5);
+    WriteFile(root + L"\\name.\\f", 70);
+    WriteFile(root + L"\\name \\f", 300);
+    WriteFile(root + L"\\COM1\\f", 4000);
+    EXPECT_EQ(cache.SumFolder(ToCore(root)), 4375u);
+    EXPECT_EQ(Ask(root), 4375u);
+    EXPECT_EQ(Ask(root + L"\\COM1"), 4000u);
+    std::vector<DirectoryEntry> entries;
+    ASSERT_TRUE(lister.List(ToCore(root + L"\\name."), entries));
+    bool sawItsOwnFile = false;
+    for (const DirectoryEntry& entry : entries) sawItsOwnFile |= entry.name == u"f" && entry.size == 70;
+    EXPECT_TRUE(sawItsOwnFile);
+}
+
 TEST_F(DriveChoice, FixedDrivesAreCachedAndOthersSummedEveryTime) {
     for (const wchar_t* root : {L"D:\\choice", L"E:\\choice", L"N:\\choice", L"R:\\choice"}) {
         MakeFolder(root);

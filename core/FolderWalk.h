@@ -1,0 +1,78 @@
+// The one walk below a folder: a depth-first descent whose frames live on the heap, the rules
+// for links and loops, and the way totals rise to the folders above. What is kept of what it
+// measured is the business of its keeper: the cache stores folders in its tree, a plain sum
+// keeps nothing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FolderIndex.h"
+#include "Platform.h"
+
+namespace trovelle {
+
+struct Measured {
+    uint64_t total = 0;
+    bool complete = true;  // false: some folder below could not be listed, followed or kept
+};
+
+// A subfolder still to be measured; links are checked against the descent path first.
+struct Subfolder {
+    std::u16string name;
+    bool isLink = false;
+};
+
+// One folder on the current descent path.
+struct WalkFrame {
+    Path path;
+    FolderRecord record;  // what is known of it already; a fresh record knows nothing
+    bool kept = false;    // its result goes to the keeper
+    bool complete = true;
+    std::vector<Subfolder> subfolders;
+    size_t next = 0;
+    uint64_t fileSum = 0;
+    uint64_t childSum = 0;
+    std::optional<FolderIdentity> identity;  // filled only when a link needs comparing
+    bool reachedThroughLink = false;
+};
+
+// How a link met below a folder is counted.
+struct LinkPlan {
+    std::optional<Measured> known;  // its total, when known without listing anything
+    bool mayKeep = false;           // whether what is measured through it may be kept
+};
+
+class WalkKeeper {
+public:
+    // Fills the frame's record and `kept` before the folder is listed; `parent` is null for the
+    // folder the walk was asked for. `mayKeep` is false below a link whose target cannot be
+    // kept current.
+    virtual void Open(WalkFrame& frame, const WalkFrame* parent, bool mayKeep) = 0;
+    // The folder could not be listed (gone, or access denied).
+    virtual void Unlisted(const WalkFrame& frame, bool requested) = 0;
+    // A link `link` in `parent` that does not close a loop. May mark `parent` incomplete.
+    virtual LinkPlan PlanLink(WalkFrame& parent, const Path& link) = 0;
+    // The link leads to a folder this walk measured already at `measuredAt` (through another
+    // link), whose total it takes: changes that reach `measuredAt` concern `link` too. May mark
+    // `parent` incomplete.
+    virtual void SameFolder(WalkFrame& parent, const Path& measuredAt, const Path& link) = 0;
+    // The folder was measured; `measured.complete` may be withdrawn.
+    virtual void Close(const WalkFrame& frame, Measured& measured) = 0;
+
+protected:
+    ~WalkKeeper() = default;
+};
+
+// Measures `folder` and everything below it. Without a keeper nothing is kept and every folder
+// is listed, except that a folder met again through another link is listed once per walk.
+uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper);
+
+// A plain sum below `folder` that stores nothing: what a client without the cache needs.
+inline uint64_t SumFolderTree(DirectoryLister& lister, const Path& folder) {
+    return WalkFolder(lister, folder, nullptr);
+}
+
+}  // namespace trovelle

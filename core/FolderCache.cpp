@@ -31,6 +31,11 @@ uint64_t SteadyMilliseconds() {
 
 Path DriveOf(std::u16string_view key) { return Path(key.substr(0, 2)); }
 
+// A removal or the old name of a rename: the item is no longer at the reported path.
+bool TakesItemAway(uint32_t action) {
+    return action == kActionRemoved || action == kActionRenamedOldName;
+}
+
 // The length of the part of `path` above its first name that may be short.
 size_t BeforeFirstShortName(std::u16string_view path) {
     size_t kept = 0;
@@ -186,8 +191,7 @@ uint64_t FolderCache::GetFolderSize(CanonicalRequest canonical) {
     if (known.total) return *known.total;
     if (!known.hasNode && options_.beforeFirstScan) options_.beforeFirstScan(folder);
     if (!KeepsThroughItsLinks(folder)) return SumFolder(folder);
-    TreeKeeper keeper(*this);
-    return WalkFolder(lister_, folder, &keeper);
+    return ScanCold(folder);
 }
 
 FolderCache::Lookup FolderCache::Look(const Path& folder) {
@@ -224,6 +228,10 @@ bool FolderCache::RememberLink(const Path& targetKey, const Path& link) {
 
 uint64_t FolderCache::ScanFolder(const Path& folder) {
     if (const std::optional<uint64_t> warm = Look(folder).total) return *warm;
+    return ScanCold(folder);
+}
+
+uint64_t FolderCache::ScanCold(const Path& folder) {
     TreeKeeper keeper(*this);
     return WalkFolder(lister_, folder, &keeper);
 }
@@ -239,8 +247,7 @@ void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<Chang
         change.action = record.action;
         Path full(root);
         full += record.name;
-        const bool removes = record.action == kActionRemoved || record.action == kActionRenamedOldName;
-        change.placed = PlaceShortNames(full, removes);
+        change.placed = PlaceShortNames(full, TakesItemAway(record.action));
         // Asked before the lock is taken: only a renamed folder makes Wine misreport.
         if (options_.distrustDriveAfterFolderRename && record.action == kActionRenamedNewName) {
             change.isFolder = lister_.IsFolder(full);
@@ -301,7 +308,7 @@ void FolderCache::ApplyLocked(const PreparedChange& change) {
     const uint32_t action = change.action;
     if (action < kActionAdded || action > kActionRenamedNewName) return;
     const Path& key = change.key;
-    const bool removes = action == kActionRemoved || action == kActionRenamedOldName;
+    const bool removes = TakesItemAway(action);
     const char16_t letter = key.empty() ? u'\0' : key[0];
     static constexpr std::string_view kActionNames[] = {"", "added", "removed", "modified",
                                                         "renamed-from", "renamed-to"};

@@ -112,6 +112,8 @@ private:
         bool hasNode = false;
     };
     Lookup Look(const Path& folder);
+    // Walks a folder that is not valid in the tree, storing what it measures.
+    uint64_t ScanCold(const Path& folder);
     // Whether what is measured at `folder` can be kept current, recording an alias when its
     // final path differs from the path asked for.
     bool KeepsThroughItsLinks(const Path& folder);

@@ -2,17 +2,22 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "FolderKey.h"
 #include "FolderSize.h"
 #include "ParentFolder.h"
 #include "Settings.h"
 #include "UniqueHandle.h"
+#include "WideText.h"
 
 namespace trovelle {
 namespace {
 
 uint64_t Combine(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
 
-constexpr ULONGLONG kParentReuseMs = 1000;
+// How long a parent's total, and the totals of its subfolders, answer its cells.
+constexpr ULONGLONG kReuseMs = 1000;
 
 // A failed server creation or call shows the HRESULT itself (sign-extended like every code here).
 uint64_t ErrorCodeOf(HRESULT hr) { return static_cast<uint64_t>(static_cast<int64_t>(hr)); }
@@ -22,7 +27,7 @@ uint64_t ErrorCodeOf(HRESULT hr) { return static_cast<uint64_t>(static_cast<int6
 bool ParentTotal(const std::wstring& parent, const ColumnSettings& settings,
                  CellSources& sources, uint64_t& size, uint64_t& error) {
     const ULONGLONG now = ::GetTickCount64();
-    if (parent == sources.parent && now - sources.parentAskedAt < kParentReuseMs) {
+    if (parent == sources.parent && now - sources.parentAskedAt < kReuseMs) {
         size = sources.parentSize;
         return true;
     }
@@ -31,6 +36,40 @@ bool ParentTotal(const std::wstring& parent, const ColumnSettings& settings,
     sources.parentSize = size;
     sources.parentAskedAt = now;
     return true;
+}
+
+// A folder cell's total from the server. The first folder cell under a parent asks for its
+// folder and, in the same round trip, for every subfolder total the server already knows; the
+// parent's other folder cells take theirs from that answer for a second. A folder that was not
+// known then is asked for on its own, as it would have been without the shared answer.
+HRESULT SharedServerTotal(const std::wstring& folder, CellSources& sources, uint64_t& size) {
+    const std::wstring_view parent = ParentFolder(folder);
+    const std::wstring_view name =
+        std::wstring_view(folder).substr(std::min(folder.size(), parent.size() + 1));
+    if (name.empty() || sources.answersOneAtATime) return sources.cache.FolderSize(folder, size);
+    SubfolderTotals& known = sources.subfolders;
+    if (known.parent == parent && ::GetTickCount64() - known.askedAt < kReuseMs) {
+        const auto found = known.byFoldedName.find(FoldedKey(ToCore(name)));
+        if (found == known.byFoldedName.end()) return sources.cache.FolderSize(folder, size);
+        size = found->second;
+        return S_OK;
+    }
+    const HRESULT hr =
+        sources.cache.FolderAndSubfolderSizes(std::wstring(parent), folder, size, known);
+    if (hr != E_NOINTERFACE) return hr;
+    sources.answersOneAtATime = true;
+    return sources.cache.FolderSize(folder, size);
+}
+
+// A folder cell's total: summed here with the cache off, else through the shared answer.
+bool CellFolderTotal(const std::wstring& folder, const ColumnSettings& settings,
+                     CellSources& sources, uint64_t& size, uint64_t& error) {
+    if (!IsFlagOn(settings.enableCache)) {
+        return FolderTotal(folder, settings, sources.cache, size, error);
+    }
+    const HRESULT hr = SharedServerTotal(folder, sources, size);
+    if (FAILED(hr)) error = ErrorCodeOf(hr);
+    return SUCCEEDED(hr);
 }
 
 }  // namespace
@@ -72,7 +111,7 @@ ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantPar
     bool measured = false;
     if (isFolder) {
         if (settings.viewStyle == kFilesOnly) return result;
-        measured = FolderTotal(path, settings, sources.cache, result.size, error);
+        measured = CellFolderTotal(path, settings, sources, result.size, error);
     } else {
         if (settings.viewStyle == kFoldersOnly) return result;
         measured = FileLength(path, result.size, error);

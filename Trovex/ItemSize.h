@@ -13,13 +13,16 @@
 namespace trovelle {
 
 // What one column-handler object keeps between its cells: its connection to the cache server,
-// and the last parent folder's total. The cells of one folder share their parent, so a percent
-// cell asks for the parent once a second at most rather than once per cell.
+// the last parent folder's total, and the totals of that parent's subfolders. The cells of one
+// folder share their parent, so a percent cell asks for the parent once a second at most, and
+// the folder cells of one parent share one round trip a second rather than one call each.
 struct CellSources {
     CacheConnection cache;
     std::wstring parent;
     uint64_t parentSize = 0;
     ULONGLONG parentAskedAt = 0;
+    SubfolderTotals subfolders;
+    bool answersOneAtATime = false;  // the server has no call for many folders
 };
 
 struct ItemSizeResult {

@@ -4,6 +4,7 @@
 #include "FolderKey.h"
 #include "OutOfMemoryAnswer.h"
 #include "RequestPath.h"
+#include "SafeVector.h"
 #include "StartupCaching.h"
 #include "WideText.h"
 #include "changes/ChangeRecords.h"
@@ -41,6 +42,7 @@ FolderCacheOptions OptionsFor(ChangeLogFile& changeLog) {
 const QITAB TrovelleCacheObject::kInterfaces[] = {
     Answers<TrovelleCacheObject, ITrovelleCache>(IID_ITrovelleCache),
     Answers<TrovelleCacheObject, ITrovelleCache>(IID_IDispatch),
+    Answers<TrovelleCacheObject, ITrovelleCacheBatch>(IID_ITrovelleCacheBatch),
     {},
 };
 
@@ -72,12 +74,18 @@ STDMETHODIMP TrovelleCacheObject::CreateCache() {
     return AnswerOutOfMemory([&] { return StartCachingAllDrives(*this); });
 }
 
+std::optional<CanonicalRequest> TrovelleCacheObject::RequestFrom(const wchar_t* folder) {
+    // Nothing longer can name a folder: refused before anything is opened for it. A null BSTR
+    // is the empty string.
+    if (folder == nullptr || ::wcsnlen(folder, kLongestPath + 1) > kLongestPath) return std::nullopt;
+    return CanonicalizeRequest(ToCore(folder));
+}
+
 uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
-    // Nothing longer can name a folder: refused before anything is opened for it.
-    if (folder == nullptr || ::wcsnlen(folder, kLongestPath + 1) > kLongestPath) return 0;
-    CanonicalRequest request = CanonicalizeRequest(ToCore(folder));
-    if (request.isDrivePath) drives_.ArmIfFixed(static_cast<wchar_t>(request.path[0]));
-    return cache_.GetFolderSize(std::move(request));
+    std::optional<CanonicalRequest> request = RequestFrom(folder);
+    if (!request) return 0;
+    if (request->isDrivePath) drives_.ArmIfFixed(static_cast<wchar_t>(request->path[0]));
+    return cache_.GetFolderSize(std::move(*request));
 }
 
 STDMETHODIMP TrovelleCacheObject::GetFolderSize(BSTR folder, UINT64* size) {
@@ -106,6 +114,37 @@ STDMETHODIMP TrovelleCacheObject::ReleaseServer() {
 STDMETHODIMP TrovelleCacheObject::SaveDebugInfo(BSTR file, UINT flags) {
     return AnswerOutOfMemory(
         [&] { return WriteDebugDump(cache_, file, flags, watcher_.DescribeWatches()); });
+}
+
+STDMETHODIMP TrovelleCacheObject::GetSubfolderSizes(BSTR parent, BSTR folder, UINT64* folderSize,
+                                                    SAFEARRAY** names, SAFEARRAY** sizes) {
+    if (folderSize == nullptr || names == nullptr || sizes == nullptr) return E_POINTER;
+    *folderSize = 0;
+    *names = nullptr;
+    *sizes = nullptr;
+    return AnswerOutOfMemory([&] {
+        // The folder the client waits for is measured first, so that a cold one is among the
+        // answers; the rest are only what is known now: nothing else is listed for them.
+        *folderSize = MeasureFolder(folder);
+        std::vector<KnownSubfolder> known;
+        if (std::optional<CanonicalRequest> request = RequestFrom(parent)) {
+            known = cache_.KnownSubfolders(std::move(*request));
+        }
+        UniqueSafeArray nameArray = MakeSafeVector(VT_BSTR, known.size());
+        UniqueSafeArray sizeArray = MakeSafeVector(VT_UI8, known.size());
+        if (!nameArray || !sizeArray) return E_OUTOFMEMORY;
+        SafeVectorAccess<BSTR, VT_BSTR> nameSlots(nameArray.get());
+        SafeVectorAccess<UINT64, VT_UI8> sizeSlots(sizeArray.get());
+        for (size_t at = 0; at < known.size(); ++at) {
+            const std::u16string& name = known[at].name;
+            nameSlots[at] = ::SysAllocStringLen(AsWide(name.c_str()), static_cast<UINT>(name.size()));
+            if (nameSlots[at] == nullptr) return E_OUTOFMEMORY;
+            sizeSlots[at] = known[at].total;
+        }
+        *names = nameArray.release();
+        *sizes = sizeArray.release();
+        return S_OK;
+    });
 }
 
 void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "BackgroundWork.h"
@@ -31,7 +32,8 @@ struct CacheServerOptions {
 // while anybody else holds one. Calls arrive on several threads of the multithreaded apartment.
 class TrovelleCacheObject final
     : public ComObject<TrovelleCacheObject,
-                       DispatchFromTypeLib<ITrovelleCache, IID_ITrovelleCache>>,
+                       DispatchFromTypeLib<ITrovelleCache, IID_ITrovelleCache>,
+                       DispatchFromTypeLib<ITrovelleCacheBatch, IID_ITrovelleCacheBatch>>,
       private ChangeSink {
 public:
     static constexpr ModuleLockUse kModuleLock = ModuleLockUse::BeyondTheFirst;
@@ -50,6 +52,10 @@ public:
     STDMETHODIMP ReleaseServer() override;
     STDMETHODIMP SaveDebugInfo(BSTR file, UINT flags) override;
 
+    // ITrovelleCacheBatch
+    STDMETHODIMP GetSubfolderSizes(BSTR parent, BSTR folder, UINT64* folderSize,
+                                   SAFEARRAY** names, SAFEARRAY** sizes) override;
+
     // Direct entry for the start-up scan threads (not through COM).
     uint64_t MeasureFolder(const wchar_t* folder);
     BackgroundWork& DriveScans() { return driveScans_; }
@@ -60,6 +66,8 @@ public:
     CacheCounters& Counters() { return cache_.Counters(); }
 
 private:
+    // A client's path made canonical; nothing for one too long to name a folder.
+    static std::optional<CanonicalRequest> RequestFrom(const wchar_t* folder);
     void OnChange(std::unique_ptr<ChangeBatch> batch) override;
     void OnWatchLost(wchar_t letter, WatchLoss why) override;
 

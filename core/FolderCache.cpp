@@ -177,7 +177,28 @@ uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
 
 uint64_t FolderCache::GetFolderSize(CanonicalRequest canonical) {
     if (canonical.path.empty() || canonical.path.size() > kLongestPath) return 0;
-    if (!canonical.isDrivePath) return SumFolder(canonical.path);
+    if (!GoesThroughTree(canonical)) return SumFolder(canonical.path);
+    const Path& folder = canonical.path;
+    const Lookup known = Look(folder);
+    if (known.total) return *known.total;
+    if (!known.hasNode && options_.beforeFirstScan) options_.beforeFirstScan(folder);
+    if (!KeepsThroughItsLinks(folder)) return SumFolder(folder);
+    return ScanCold(folder);
+}
+
+std::vector<KnownSubfolder> FolderCache::KnownSubfolders(CanonicalRequest parent) {
+    std::vector<KnownSubfolder> known;
+    if (parent.path.empty() || parent.path.size() > kLongestPath) return known;
+    if (!GoesThroughTree(parent)) return known;
+    LockGuard guard(lock_);
+    index_.ForEachValidSubfolder(parent.path, [&](const FolderNode& node) {
+        known.push_back({Path(node.Name()), node.Total()});
+    });
+    return known;
+}
+
+bool FolderCache::GoesThroughTree(CanonicalRequest& canonical) {
+    if (!canonical.isDrivePath) return false;
     if (MayHoldShortName(canonical.path)) {
         Path longPath;
         if (lister_.ExpandShortNames(canonical.path, longPath)) {
@@ -185,13 +206,7 @@ uint64_t FolderCache::GetFolderSize(CanonicalRequest canonical) {
             if (expanded.isDrivePath) canonical = std::move(expanded);
         }
     }
-    const Path& folder = canonical.path;
-    if (drives_.TypeOfRoot(folder[0]) != DriveType::Fixed) return SumFolder(folder);
-    const Lookup known = Look(folder);
-    if (known.total) return *known.total;
-    if (!known.hasNode && options_.beforeFirstScan) options_.beforeFirstScan(folder);
-    if (!KeepsThroughItsLinks(folder)) return SumFolder(folder);
-    return ScanCold(folder);
+    return drives_.TypeOfRoot(canonical.path[0]) == DriveType::Fixed;
 }
 
 FolderCache::Lookup FolderCache::Look(const Path& folder) {

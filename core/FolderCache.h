@@ -68,6 +68,12 @@ struct FolderCacheOptions {
     ChangeTrace* trace = nullptr;
 };
 
+// A subfolder's total as the tree holds it: its name as listed.
+struct KnownSubfolder {
+    Path name;
+    uint64_t total = 0;
+};
+
 class FolderCache {
 public:
     // Change records applied under one hold of the cache lock.
@@ -81,6 +87,10 @@ public:
     uint64_t GetFolderSize(std::u16string_view request);
     // The same for a request made canonical already: one pass, one look into the index.
     uint64_t GetFolderSize(CanonicalRequest request);
+    // The subfolders of `parent` whose totals the tree holds valid now: what GetFolderSize would
+    // answer for each at once, found under one hold of the lock, with nothing listed. Nothing
+    // for a folder that is not answered through the tree.
+    std::vector<KnownSubfolder> KnownSubfolders(CanonicalRequest parent);
     // Measures a canonical drive path through the tree, reusing valid totals and storing what
     // it computed.
     uint64_t ScanFolder(const Path& folder);
@@ -112,6 +122,9 @@ private:
         bool hasNode = false;
     };
     Lookup Look(const Path& folder);
+    // Expands short names in a canonical request; whether it is then answered through the
+    // tree (a path on a fixed drive) rather than summed afresh.
+    bool GoesThroughTree(CanonicalRequest& canonical);
     // Walks a folder that is not valid in the tree, storing what it measures.
     uint64_t ScanCold(const Path& folder);
     // Whether what is measured at `folder` can be kept current, recording an alias when its

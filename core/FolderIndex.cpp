@@ -75,6 +75,17 @@ NodeId FolderIndex::FindAny(std::u16string_view path) const {
     return id;
 }
 
+void FolderIndex::ForEachValidSubfolder(std::u16string_view path,
+                                        const std::function<void(const FolderNode&)>& visit) const {
+    const NodeId id = FindAny(path);
+    if (id == NodeArena::kNone) return;
+    for (NodeId child = At(id).firstChild; child != NodeArena::kNone;
+         child = At(child).nextSibling) {
+        const FolderNode& node = At(child);
+        if (node.cached && node.IsValid()) visit(node);
+    }
+}
+
 FolderNode* FolderIndex::Find(std::u16string_view path) const {
     const NodeId id = FindAny(path);
     if (id == NodeArena::kNone || !At(id).cached) return nullptr;

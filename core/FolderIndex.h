@@ -121,6 +121,10 @@ public:
     size_t BytesReserved() const;
     // The folded full path of a node, built on demand (for traces and the dump only).
     Path KeyOf(const FolderNode& node) const;
+    // Visits the subfolders of the folder at `path` (a cached one or one that only keeps a
+    // place) that are cached with a valid total, in no particular order.
+    void ForEachValidSubfolder(std::u16string_view path,
+                               const std::function<void(const FolderNode&)>& visit) const;
     // Visits every cached folder, each after the folders above it.
     void ForEach(const std::function<void(const CachedFolderView&)>& visit) const;
 

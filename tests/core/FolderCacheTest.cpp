@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -104,6 +105,39 @@ TEST_F(FolderCacheTest, AChangeRelistsOnlyThePathUpToTheAskedFolder) {
     EXPECT_EQ(fs.Listings(u"c:"), 1);
     EXPECT_EQ(fs.Listings(u"c:\\data"), 1);
     EXPECT_EQ(fs.Listings(u"c:\\data\\sub"), 1);
+}
+
+// One call answers a parent's subfolders: only those whose answer is final now, each exactly
+// what its own request would answer, found without listing anything.
+TEST_F(FolderCacheTest, KnownSubfoldersAreTheValidAnswersOfTheirOwnRequests) {
+    const auto known = [&](const Path& parent) {
+        std::map<Path, uint64_t> byName;
+        for (const KnownSubfolder& sub : cache.KnownSubfolders(CanonicalizeRequest(parent))) {
+            byName.emplace(sub.name, sub.total);
+        }
+        return byName;
+    };
+    using Answers = std::map<Path, uint64_t>;
+    EXPECT_EQ(known(u"C:\\Data"), Answers{});
+    EXPECT_EQ(Ask(u"c:\\data\\SUB"), 32000u);  // its parent only keeps its place
+    EXPECT_EQ(known(u"C:\\Data"), (Answers{{u"SUB", 32000}}));  // as asked, until listed
+    EXPECT_EQ(Ask(u"C:\\Data"), 32107u);
+    fs.ResetCounts();
+    EXPECT_EQ(known(u"c:/DATA/"), (Answers{{u"Empty", 0}, {u"Sub", 32000}}));
+    EXPECT_EQ(fs.TotalListings(), 0);
+
+    fs.SetFileSize(u"C:\\Data\\Sub\\Deep\\three", 1);
+    cache.ApplyChange(kActionModified, u"C:\\Data\\Sub\\Deep\\three");
+    EXPECT_EQ(known(u"C:\\Data"), (Answers{{u"Empty", 0}}));
+    EXPECT_EQ(known(u"C:\\Data\\Sub"), Answers{});
+    EXPECT_EQ(Ask(u"C:\\Data\\Sub"), 2001u);
+    EXPECT_EQ(known(u"C:\\Data"), (Answers{{u"Empty", 0}, {u"Sub", 2001}}));
+
+    fs.SetDriveType(u'e', DriveType::Removable);
+    fs.AddFile(u"E:\\Stick\\Inner\\f", 9);
+    EXPECT_EQ(Ask(u"E:\\Stick"), 9u);
+    EXPECT_EQ(known(u"E:\\Stick"), Answers{});
+    EXPECT_EQ(known(u"\\\\server\\share"), Answers{});
 }
 
 TEST_F(FolderCacheTest, ChangesInUnmeasuredFoldersChangeNothing) {

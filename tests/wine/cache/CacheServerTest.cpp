@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -18,9 +19,11 @@
 #include "ChildProcess.h"
 #include "Eventually.h"
 #include "LeftoverServer.h"
+#include "SafeVector.h"
 #include "Screenshot.h"
 #include "TestFiles.h"
 #include "SettingsStore.h"
+#include "UniqueBstr.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
 
@@ -211,6 +214,100 @@ TEST_F(CacheServer, ALatticeOfLinksAnswersItsWholeTotalAtOnce) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_LT(seconds, 60.0) << "a watchdog, not a measurement";
     std::printf("lattice of 30 levels answered in %.2f s\n", seconds);
+}
+
+// What one call for many folders brought back, by name as the server spelled it.
+struct SubfolderAnswer {
+    HRESULT result = E_FAIL;
+    UINT64 folderSize = 0;
+    std::map<std::wstring, UINT64> known;
+};
+
+SubfolderAnswer AskSubfolders(ITrovelleCacheBatch& batch, const wchar_t* parent,
+                              const wchar_t* folder) {
+    SubfolderAnswer answer;
+    const UniqueBstr parentPath = MakeBstr(parent);
+    const UniqueBstr folderPath = MakeBstr(folder);
+    SAFEARRAY* names = nullptr;
+    SAFEARRAY* sizes = nullptr;
+    answer.result = batch.GetSubfolderSizes(parentPath.get(), folderPath.get(),
+                                            &answer.folderSize, &names, &sizes);
+    const UniqueSafeArray ownedNames(names);
+    const UniqueSafeArray ownedSizes(sizes);
+    const SafeVectorAccess<BSTR, VT_BSTR> nameSlots(names);
+    const SafeVectorAccess<UINT64, VT_UI8> sizeSlots(sizes);
+    EXPECT_EQ(nameSlots.size(), sizeSlots.size());
+    for (size_t at = 0; at < nameSlots.size() && at < sizeSlots.size(); ++at) {
+        answer.known.emplace(nameSlots[at], sizeSlots[at]);
+    }
+    return answer;
+}
+
+// A file of `size` bytes that takes no room: a total beyond 32 bits without writing one.
+void WriteSparseFile(const std::wstring& path, LONGLONG size) {
+    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(::SetEndOfFile(file.Get()));
+}
+
+// The second interface, marshalled by the type library like the first: the folder waited for is
+// measured, its siblings are answered only once final, each exactly as its own request answers.
+TEST_F(CacheServer, SubfolderSizesAnswerInOneCallWhatEachRequestWouldAnswer) {
+    const std::wstring root = L"D:\\CacheMany";
+    RemoveTree(root);
+    ::CreateDirectoryW(root.c_str(), nullptr);
+    constexpr UINT64 kBeyond32Bits = 5ull << 30;
+    std::map<std::wstring, UINT64> expected;
+    for (int sub = 0; sub < 6; ++sub) {
+        const std::wstring name = L"Sub" + std::to_wstring(sub);
+        ::CreateDirectoryW((root + L"\\" + name).c_str(), nullptr);
+        WriteFileOfSize(root + L"\\" + name + L"\\f.txt", 1000 * (sub + 1));
+        expected[name] = 1000 * (sub + 1);
+    }
+    WriteSparseFile(root + L"\\Sub5\\huge.bin", kBeyond32Bits);
+    expected[L"Sub5"] += kBeyond32Bits;
+
+    ComPtr<ITrovelleCache> cache = Connect();
+    ASSERT_TRUE(cache);
+    ComPtr<ITrovelleCacheBatch> batch;
+    ASSERT_EQ(cache.As(&batch), S_OK);
+    ASSERT_EQ(cache->ResetCache(), S_OK);
+
+    SubfolderAnswer first = AskSubfolders(*batch.Get(), root.c_str(), (root + L"\\sub5").c_str());
+    EXPECT_EQ(first.result, S_OK);
+    EXPECT_EQ(first.folderSize, expected[L"Sub5"]);
+    // Spelled as asked until its parent is listed.
+    for (const auto& [name, total] : first.known) {
+        EXPECT_EQ(total, expected[name == L"sub5" ? L"Sub5" : name]) << name;
+    }
+
+    // New folders may be listed afresh for a while before their totals are final.
+    SubfolderAnswer all;
+    EXPECT_TRUE(BecomesTrueWithin(10s, [&] {
+        SizeOf(*cache.Get(), root.c_str());
+        all = AskSubfolders(*batch.Get(), L"d:/CACHEMANY/", L"D:\\CacheMany\\Sub0");
+        return all.known.size() == expected.size();
+    }));
+    EXPECT_EQ(all.folderSize, 1000u);
+    EXPECT_EQ(all.known, expected);
+    for (const auto& [name, total] : all.known) {
+        EXPECT_EQ(SizeOf(*cache.Get(), (root + L"\\" + name).c_str()), total) << name;
+    }
+
+    const std::wstring tooLong(40000, L'x');
+    for (const auto& [parent, folder] : {std::pair<const wchar_t*, const wchar_t*>{nullptr, nullptr},
+                                         {L"", L""},
+                                         {tooLong.c_str(), tooLong.c_str()},
+                                         {L"Q:\\no such drive", L"D:\\no such folder"}}) {
+        const SubfolderAnswer bad = AskSubfolders(*batch.Get(), parent, folder);
+        EXPECT_EQ(bad.result, S_OK);
+        EXPECT_EQ(bad.folderSize, 0u);
+        EXPECT_TRUE(bad.known.empty());
+    }
 }
 
 TEST_F(CacheServer, BadRequestsAnswerZeroAndBadDumpsFalse) {

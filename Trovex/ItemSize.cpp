@@ -41,7 +41,8 @@ bool ParentTotal(const std::wstring& parent, const ColumnSettings& settings,
 // A folder cell's total from the server. The first folder cell under a parent asks for its
 // folder and, in the same round trip, for every subfolder total the server already knows; the
 // parent's other folder cells take theirs from that answer for a second. A folder that was not
-// known then is asked for on its own, as it would have been without the shared answer.
+// known then is asked for on its own, as it would have been without the shared answer, and its
+// answer joins the shared one.
 HRESULT SharedServerTotal(const std::wstring& folder, CellSources& sources, uint64_t& size) {
     const std::wstring_view parent = ParentFolder(folder);
     const std::wstring_view name =
@@ -49,10 +50,16 @@ HRESULT SharedServerTotal(const std::wstring& folder, CellSources& sources, uint
     if (name.empty() || sources.answersOneAtATime) return sources.cache.FolderSize(folder, size);
     SubfolderTotals& known = sources.subfolders;
     if (known.parent == parent && ::GetTickCount64() - known.askedAt < kReuseMs) {
-        const auto found = known.byFoldedName.find(FoldedKey(ToCore(name)));
-        if (found == known.byFoldedName.end()) return sources.cache.FolderSize(folder, size);
-        size = found->second;
-        return S_OK;
+        std::u16string key = FoldedKey(ToCore(name));
+        const auto found = known.byFoldedName.find(key);
+        if (found != known.byFoldedName.end()) {
+            size = found->second;
+            return S_OK;
+        }
+        // Asked on its own; the other columns' cells of this folder share its answer too.
+        const HRESULT hr = sources.cache.FolderSize(folder, size);
+        if (SUCCEEDED(hr)) known.byFoldedName.emplace(std::move(key), size);
+        return hr;
     }
     const HRESULT hr =
         sources.cache.FolderAndSubfolderSizes(std::wstring(parent), folder, size, known);

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -66,6 +67,8 @@ FolderCache::FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& 
       drives_(drives),
       lock_(lock),
       options_(options),
+      scanThreads_(options.scanThreads != 0 ? options.scanThreads
+                                            : std::max(1u, std::thread::hardware_concurrency())),
       linkAliases_(options.aliasCapacity) {}
 
 // Keeps the folders a scan measures in the tree: copies what is known of each before it is
@@ -248,7 +251,7 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
 
 uint64_t FolderCache::ScanCold(const Path& folder) {
     TreeKeeper keeper(*this);
-    return WalkFolder(lister_, folder, &keeper);
+    return WalkFolder(lister_, folder, &keeper, scanThreads_);
 }
 
 uint64_t FolderCache::SumFolder(const Path& folder) { return SumFolderTree(lister_, folder); }

@@ -66,6 +66,8 @@ struct FolderCacheOptions {
     // listed: Wine's subtree watch covers a folder only once the folders above it were opened.
     std::function<void(const Path& folder)> beforeFirstScan;
     ChangeTrace* trace = nullptr;
+    // Threads that walk one cold measurement; 0: one per core.
+    unsigned scanThreads = 0;
 };
 
 // A subfolder's total as the tree holds it: its name as listed.
@@ -159,6 +161,7 @@ private:
     DriveTypeQuery& drives_;
     Lock& lock_;
     FolderCacheOptions options_;
+    unsigned scanThreads_;
     FolderIndex index_;
     PathAliases linkAliases_;        // target -> link through which the target was counted
     uint32_t untrustedDrives_ = 0;   // bit per letter: changes there cannot be placed

@@ -1,13 +1,21 @@
 #include "FolderWalk.h"
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <tuple>
 #include <utility>
 
+#include "SubtreeHelpers.h"
 #include "Totals.h"
 
 namespace trovelle {
+
 namespace {
+
+// Frames at most this deep (the requested folder is 0) offer their plain subfolders to helpers:
+// near the top a subtree is large enough to be worth a hand-over.
+constexpr size_t kOfferDepth = 2;
 
 bool IsDotOrDotDot(const std::u16string& name) { return name == u"." || name == u".."; }
 
@@ -41,15 +49,25 @@ void ReadListing(const std::vector<DirectoryEntry>& entries, WalkFrame& frame) {
 
 class Walk {
 public:
-    Walk(DirectoryLister& lister, WalkKeeper* keeper) : lister_(lister), keeper_(keeper) {}
+    Walk(DirectoryLister& lister, WalkKeeper* keeper, SubtreeHelpers* helpers)
+        : lister_(lister), keeper_(keeper), helpers_(helpers) {}
 
-    uint64_t Run(const Path& folder) {
-        if (auto measured = Enter(Path(folder), std::nullopt, true)) return measured->total;
-        uint64_t result = 0;
+    // Measures `folder`; below `above` (the descent path of another walk down to its parent),
+    // or as the requested folder when `above` is null.
+    Measured Measure(const Path& folder, const std::vector<WalkFrame>* above = nullptr) {
+        above_ = above;
+        if (auto measured = Enter(Path(folder), std::nullopt, true)) return *measured;
+        Measured result;
         while (!stack_.empty()) {
             WalkFrame& top = stack_.back();
             if (top.next < top.subfolders.size()) {
-                const Subfolder& sub = top.subfolders[top.next++];
+                const size_t at = top.next++;
+                if (at < top.offered.size() && top.offered[at] &&
+                    !helpers_->Claim(*top.offered[at])) {
+                    Credit(top.offered[at]->measured);  // a helper walked it
+                    continue;
+                }
+                const Subfolder& sub = top.subfolders[at];
                 Visit(ChildPath(top.path, sub.name), sub.isLink);
                 continue;
             }
@@ -60,7 +78,7 @@ public:
             }
             stack_.pop_back();
             if (stack_.empty()) {
-                result = measured.total;
+                result = measured;
             } else {
                 Credit(measured);
             }
@@ -92,8 +110,11 @@ private:
         frame.path = std::move(path);
         frame.identity = linkTarget;
         frame.reachedThroughLink = linkTarget.has_value();
-        const bool requested = stack_.empty();
-        if (keeper_ != nullptr) keeper_->Open(frame, requested ? nullptr : &stack_.back(), mayKeep);
+        const WalkFrame* parent = !stack_.empty() ? &stack_.back()
+                                  : above_ != nullptr && !above_->empty() ? &above_->back()
+                                                                          : nullptr;
+        const bool requested = parent == nullptr;
+        if (keeper_ != nullptr) keeper_->Open(frame, parent, mayKeep);
         if (frame.record.sizeInvalid == 0 && frame.record.childSizeInvalid == 0) {
             return Measured{AddCapped(frame.record.size, frame.record.childSize), true};
         }
@@ -103,7 +124,51 @@ private:
         }
         ReadListing(entries_, frame);
         stack_.push_back(std::move(frame));
+        OfferSubfoldersOfTop();
         return std::nullopt;
+    }
+
+    // Offers the plain subfolders of a folder near the top, all but the first (which the walk
+    // goes into at once). Links stay with the walk: their once-per-walk rule needs its record of
+    // what links reached.
+    void OfferSubfoldersOfTop() {
+        const size_t depth = (above_ != nullptr ? above_->size() : 0) + stack_.size() - 1;
+        WalkFrame& top = stack_.back();
+        if (helpers_ == nullptr || depth >= kOfferDepth || top.subfolders.size() < 2) return;
+        // What a helper's walk needs of the path above it: every folder's identity, to close
+        // loops, and of the parent also what a keeper looks at.
+        auto above = std::make_shared<std::vector<WalkFrame>>();
+        const auto keep = [&](const WalkFrame& frame) {
+            WalkFrame& copy = above->emplace_back();
+            copy.path = frame.path;
+            copy.kept = frame.kept;
+            copy.identity = frame.identity;
+        };
+        if (above_ != nullptr) std::for_each(above_->begin(), above_->end(), keep);
+        for (WalkFrame& frame : stack_) {
+            IdentityOf(frame);
+            keep(frame);
+        }
+        above->back().subfolders = top.subfolders;
+        std::vector<std::shared_ptr<OfferedSubtree>> offers;
+        top.offered.resize(top.subfolders.size());
+        for (size_t at = 1; at < top.subfolders.size(); ++at) {
+            if (top.subfolders[at].isLink) continue;
+            auto subtree = std::make_shared<OfferedSubtree>();
+            subtree->above = above;
+            subtree->path = ChildPath(top.path, top.subfolders[at].name);
+            top.offered[at] = subtree;
+            offers.push_back(std::move(subtree));
+        }
+        helpers_->Offer(std::move(offers));
+    }
+
+    const FolderIdentity& IdentityOf(WalkFrame& frame) {
+        if (!frame.identity) {
+            FolderIdentity identity;
+            frame.identity = lister_.Identify(frame.path, identity) ? identity : FolderIdentity{};
+        }
+        return *frame.identity;
     }
 
     // Decides how a link below the top frame is counted: skipped (it leads back onto the path),
@@ -132,18 +197,21 @@ private:
     // Whether descending into a folder of identity `target` would re-enter one on the path.
     bool ClosesLoop(const FolderIdentity& target) {
         if (target == FolderIdentity{}) return false;
-        for (WalkFrame& frame : stack_) {
-            if (!frame.identity) {
-                FolderIdentity identity;
-                frame.identity = lister_.Identify(frame.path, identity) ? identity : FolderIdentity{};
+        if (above_ != nullptr) {
+            for (const WalkFrame& frame : *above_) {
+                if (frame.identity == target) return true;
             }
-            if (*frame.identity == target) return true;
+        }
+        for (WalkFrame& frame : stack_) {
+            if (IdentityOf(frame) == target) return true;
         }
         return false;
     }
 
     DirectoryLister& lister_;
     WalkKeeper* keeper_;
+    SubtreeHelpers* helpers_;
+    const std::vector<WalkFrame>* above_ = nullptr;
     std::vector<WalkFrame> stack_;
     std::vector<DirectoryEntry> entries_;
     // Totals of folders reached through links, with the path they were measured at: a folder
@@ -157,9 +225,16 @@ private:
 
 }  // namespace
 
-uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper) {
+uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper,
+                    unsigned threads) {
     ScanScope scope(lister);
-    return Walk(lister, keeper).Run(folder);
+    std::optional<SubtreeHelpers> helpers;
+    if (threads > 1) {
+        helpers.emplace(lister, threads - 1, [&](const OfferedSubtree& subtree) {
+            return Walk(lister, keeper, &*helpers).Measure(subtree.path, subtree.above.get());
+        });
+    }
+    return Walk(lister, keeper, helpers ? &*helpers : nullptr).Measure(folder).total;
 }
 
 }  // namespace trovelle

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ struct Subfolder {
     bool isLink = false;
 };
 
+// A subfolder given to another thread to walk whole.
+struct OfferedSubtree;
+
 // One folder on the current descent path.
 struct WalkFrame {
     Path path;
@@ -37,6 +41,8 @@ struct WalkFrame {
     uint64_t childSum = 0;
     std::optional<FolderIdentity> identity;  // filled only when a link needs comparing
     bool reachedThroughLink = false;
+    // Per subfolder, when another thread was offered it.
+    std::vector<std::shared_ptr<OfferedSubtree>> offered;
 };
 
 // How a link met below a folder is counted.
@@ -45,6 +51,7 @@ struct LinkPlan {
     bool mayKeep = false;           // whether what is measured through it may be kept
 };
 
+// A keeper's calls may come from several threads at once, each about another folder.
 class WalkKeeper {
 public:
     // Fills the frame's record and `kept` before the folder is listed; `parent` is null for the
@@ -68,7 +75,12 @@ protected:
 
 // Measures `folder` and everything below it. Without a keeper nothing is kept and every folder
 // is listed, except that a folder met again through another link is listed once per walk.
-uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper);
+// With `threads` above one, the plain subfolders near the top are offered to helper threads,
+// which walk each offered subtree whole below the path that leads to it; a subfolder no helper
+// began is walked by the walk itself. Totals, and what is kept, are the same either way; only
+// a folder met through links in two subtrees may then be listed twice.
+uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper,
+                    unsigned threads = 1);
 
 // A plain sum below `folder` that stores nothing: what a client without the cache needs.
 inline uint64_t SumFolderTree(DirectoryLister& lister, const Path& folder) {

@@ -260,7 +260,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<ChangeRecord> records = CheckDecoding(batch, length);
 
     trovelle::StdLock lock;
-    FolderCache cache(TheFixture().tree, TheFixture().tree, lock);
+    trovelle::FolderCacheOptions options;
+    options.scanThreads = 1;  // one thread: an input always runs the same way
+    FolderCache cache(TheFixture().tree, TheFixture().tree, lock, options);
     FUZZ_CHECK(AnswersMatchTree(cache, askedBefore, beforeDeepestFirst));
     const std::map<Path, NodeState> before = Snapshot(cache);
 

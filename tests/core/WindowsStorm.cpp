@@ -22,7 +22,11 @@ Path NameOf(const Path& path) { return path.substr(path.rfind(u'\\') + 1); }
 WindowsStorm::WindowsStorm(Chooser choose, StormOptions options)
     : choose_(std::move(choose)),
       options_(options),
-      cache_(std::make_unique<FolderCache>(fs_, fs_, lock_)),
+      cache_(std::make_unique<FolderCache>(fs_, fs_, lock_, [&] {
+          FolderCacheOptions cacheOptions;
+          cacheOptions.scanThreads = options.scanThreads;
+          return cacheOptions;
+      }())),
       feed_(fs_, choose_) {
     feed_.ShortNamesInRecords(options_.shortNamesInRecords);
     feed_.CreateFile(u"c:\\Users\\Ann\\notes.txt", 120);

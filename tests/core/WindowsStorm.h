@@ -25,6 +25,7 @@ struct StormOptions {
     bool targetsAway = true;         // link targets and folders above them renamed away and back
     bool overflows = true;
     bool aboveTargets = true;        // folders at or above link targets deleted, renamed, moved
+    unsigned scanThreads = 0;        // as the cache's option: 0 is one per core
 };
 
 class WindowsStorm {

@@ -14,7 +14,9 @@
 #include "ChildProcess.h"
 #include "Eventually.h"
 #include "LeftoverServer.h"
+#include "SafeVector.h"
 #include "TestFiles.h"
+#include "UniqueBstr.h"
 
 namespace trovelle::test {
 namespace {
@@ -31,8 +33,25 @@ struct Arrival {
     HRESULT created = E_FAIL;
     HRESULT asked = E_FAIL;
     UINT64 size = 0;
+    HRESULT batchAsked = E_FAIL;  // the same folder asked through the interface for many
+    UINT64 batchSize = 0;
     double seconds = 0;  // from its arrival to its answer
 };
+
+// The folder's total through the interface that answers many folders in one call.
+HRESULT AskThroughBatch(ITrovelleCache& cache, UINT64& size) {
+    Microsoft::WRL::ComPtr<ITrovelleCacheBatch> batch;
+    const HRESULT found = cache.QueryInterface(IID_PPV_ARGS(&batch));
+    if (FAILED(found)) return found;
+    const UniqueBstr parent = MakeBstr(L"D:\\");
+    const UniqueBstr folder = MakeBstr(kFolder);
+    SAFEARRAY* names = nullptr;
+    SAFEARRAY* sizes = nullptr;
+    const HRESULT hr = batch->GetSubfolderSizes(parent.get(), folder.get(), &size, &names, &sizes);
+    const UniqueSafeArray ownedNames(names);
+    const UniqueSafeArray ownedSizes(sizes);
+    return hr;
+}
 
 // One client in an apartment of its own: it connects at its moment, asks once, and leaves the
 // server that answered it winding down (it gives up the server's own reference, which a new
@@ -48,6 +67,7 @@ Clock::time_point Arrive(Clock::time_point released, Arrival& arrival) {
                     ConnectToCacheServer(&arrival.created);
                 if (cache) {
                     arrival.asked = AskFolderSize(*cache.Get(), kFolder, &arrival.size);
+                    arrival.batchAsked = AskThroughBatch(*cache.Get(), arrival.batchSize);
                     cache->ReleaseServer();
                 }
             }
@@ -93,6 +113,8 @@ TEST_F(WindDown, EveryClientThatComesWhileTheServerEndsIsAnswered) {
         EXPECT_EQ(arrival.created, S_OK);
         EXPECT_EQ(arrival.asked, S_OK);
         EXPECT_EQ(arrival.size, kFolderSize);
+        EXPECT_EQ(arrival.batchAsked, S_OK);
+        EXPECT_EQ(arrival.batchSize, kFolderSize);
         EXPECT_LT(arrival.seconds, 10.0);
     }
 }

@@ -12,11 +12,6 @@
 
 namespace trovelle {
 
-// The column handler's way to the cache server: one server object per column-handler object,
-// made on its first folder size and kept for its life, so that a cell costs one call instead of
-// an activation. A proxy belongs to the apartment that made it, so it is used only on the thread
-// that made it; a call from another thread gets a proxy of its own for that call. When the
-// server has gone away the proxy is made once more for the same cell.
 // The totals of one parent's subfolders that the server knew at one moment, by folded name.
 struct SubfolderTotals {
     std::wstring parent;
@@ -24,6 +19,11 @@ struct SubfolderTotals {
     std::unordered_map<std::u16string, uint64_t> byFoldedName;
 };
 
+// The column handler's way to the cache server: one server object per column-handler object,
+// made on its first folder size and kept for its life, so that a cell costs one call instead of
+// an activation. A proxy belongs to the apartment that made it, so it is used only on the thread
+// that made it; a call from another thread gets a proxy of its own for that call. When the
+// server has gone away the proxy is made once more for the same cell.
 class CacheConnection {
 public:
     CacheConnection() = default;

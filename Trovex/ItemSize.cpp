@@ -19,8 +19,12 @@ uint64_t Combine(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
 // How long a parent's total, and the totals of its subfolders, answer its cells.
 constexpr ULONGLONG kReuseMs = 1000;
 
-// A failed server creation or call shows the HRESULT itself (sign-extended like every code here).
-uint64_t ErrorCodeOf(HRESULT hr) { return static_cast<uint64_t>(static_cast<int64_t>(hr)); }
+// Whether a server creation or call answered; a failure shows the HRESULT itself in `error`
+// (sign-extended like every code here).
+bool Answered(HRESULT hr, uint64_t& error) {
+    if (FAILED(hr)) error = static_cast<uint64_t>(static_cast<int64_t>(hr));
+    return SUCCEEDED(hr);
+}
 
 // Whether the server answers or the folder is summed here, the parent's total is asked for once
 // a second at most: a local sum walks the whole subtree, a server answer costs a round trip.
@@ -74,9 +78,7 @@ bool CellFolderTotal(const std::wstring& folder, const ColumnSettings& settings,
     if (!IsFlagOn(settings.enableCache)) {
         return FolderTotal(folder, settings, sources.cache, size, error);
     }
-    const HRESULT hr = SharedServerTotal(folder, sources, size);
-    if (FAILED(hr)) error = ErrorCodeOf(hr);
-    return SUCCEEDED(hr);
+    return Answered(SharedServerTotal(folder, sources, size), error);
 }
 
 }  // namespace
@@ -87,12 +89,7 @@ bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings,
         size = LocalFolderSum(folder);
         return true;
     }
-    const HRESULT hr = cache.FolderSize(folder, size);
-    if (FAILED(hr)) {
-        error = ErrorCodeOf(hr);
-        return false;
-    }
-    return true;
+    return Answered(cache.FolderSize(folder, size), error);
 }
 
 bool FileLength(const std::wstring& path, uint64_t& size, uint64_t& error) {

@@ -10,7 +10,6 @@
 #include "Totals.h"
 
 namespace trovelle {
-
 namespace {
 
 // Frames at most this deep (the requested folder is 0) offer their plain subfolders to helpers:

@@ -19,11 +19,9 @@
 #include "ChildProcess.h"
 #include "Eventually.h"
 #include "LeftoverServer.h"
-#include "SafeVector.h"
 #include "Screenshot.h"
 #include "TestFiles.h"
 #include "SettingsStore.h"
-#include "UniqueBstr.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
 
@@ -216,30 +214,11 @@ TEST_F(CacheServer, ALatticeOfLinksAnswersItsWholeTotalAtOnce) {
     std::printf("lattice of 30 levels answered in %.2f s\n", seconds);
 }
 
-// What one call for many folders brought back, by name as the server spelled it.
-struct SubfolderAnswer {
-    HRESULT result = E_FAIL;
-    UINT64 folderSize = 0;
-    std::map<std::wstring, UINT64> known;
-};
-
-SubfolderAnswer AskSubfolders(ITrovelleCacheBatch& batch, const wchar_t* parent,
-                              const wchar_t* folder) {
-    SubfolderAnswer answer;
-    const UniqueBstr parentPath = MakeBstr(parent);
-    const UniqueBstr folderPath = MakeBstr(folder);
-    SAFEARRAY* names = nullptr;
-    SAFEARRAY* sizes = nullptr;
-    answer.result = batch.GetSubfolderSizes(parentPath.get(), folderPath.get(),
-                                            &answer.folderSize, &names, &sizes);
-    const UniqueSafeArray ownedNames(names);
-    const UniqueSafeArray ownedSizes(sizes);
-    const SafeVectorAccess<BSTR, VT_BSTR> nameSlots(names);
-    const SafeVectorAccess<UINT64, VT_UI8> sizeSlots(sizes);
-    EXPECT_EQ(nameSlots.size(), sizeSlots.size());
-    for (size_t at = 0; at < nameSlots.size() && at < sizeSlots.size(); ++at) {
-        answer.known.emplace(nameSlots[at], sizeSlots[at]);
-    }
+// One call for many folders; its two arrays always agree in length.
+test::SubfolderAnswer AskSubfolders(ITrovelleCacheBatch& batch, const wchar_t* parent,
+                                    const wchar_t* folder) {
+    test::SubfolderAnswer answer = test::AskSubfolderSizes(batch, parent, folder);
+    EXPECT_EQ(answer.names, answer.sizes);
     return answer;
 }
 
@@ -277,7 +256,7 @@ TEST_F(CacheServer, SubfolderSizesAnswerInOneCallWhatEachRequestWouldAnswer) {
     ASSERT_EQ(cache.As(&batch), S_OK);
     ASSERT_EQ(cache->ResetCache(), S_OK);
 
-    SubfolderAnswer first = AskSubfolders(*batch.Get(), root.c_str(), (root + L"\\sub5").c_str());
+    test::SubfolderAnswer first = AskSubfolders(*batch.Get(), root.c_str(), (root + L"\\sub5").c_str());
     EXPECT_EQ(first.result, S_OK);
     EXPECT_EQ(first.folderSize, expected[L"Sub5"]);
     // Spelled as asked until its parent is listed.
@@ -286,7 +265,7 @@ TEST_F(CacheServer, SubfolderSizesAnswerInOneCallWhatEachRequestWouldAnswer) {
     }
 
     // New folders may be listed afresh for a while before their totals are final.
-    SubfolderAnswer all;
+    test::SubfolderAnswer all;
     EXPECT_TRUE(BecomesTrueWithin(10s, [&] {
         SizeOf(*cache.Get(), root.c_str());
         all = AskSubfolders(*batch.Get(), L"d:/CACHEMANY/", L"D:\\CacheMany\\Sub0");
@@ -303,7 +282,7 @@ TEST_F(CacheServer, SubfolderSizesAnswerInOneCallWhatEachRequestWouldAnswer) {
                                          {L"", L""},
                                          {tooLong.c_str(), tooLong.c_str()},
                                          {L"Q:\\no such drive", L"D:\\no such folder"}}) {
-        const SubfolderAnswer bad = AskSubfolders(*batch.Get(), parent, folder);
+        const test::SubfolderAnswer bad = AskSubfolders(*batch.Get(), parent, folder);
         EXPECT_EQ(bad.result, S_OK);
         EXPECT_EQ(bad.folderSize, 0u);
         EXPECT_TRUE(bad.known.empty());

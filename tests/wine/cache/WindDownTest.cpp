@@ -14,9 +14,7 @@
 #include "ChildProcess.h"
 #include "Eventually.h"
 #include "LeftoverServer.h"
-#include "SafeVector.h"
 #include "TestFiles.h"
-#include "UniqueBstr.h"
 
 namespace trovelle::test {
 namespace {
@@ -43,14 +41,9 @@ HRESULT AskThroughBatch(ITrovelleCache& cache, UINT64& size) {
     Microsoft::WRL::ComPtr<ITrovelleCacheBatch> batch;
     const HRESULT found = cache.QueryInterface(IID_PPV_ARGS(&batch));
     if (FAILED(found)) return found;
-    const UniqueBstr parent = MakeBstr(L"D:\\");
-    const UniqueBstr folder = MakeBstr(kFolder);
-    SAFEARRAY* names = nullptr;
-    SAFEARRAY* sizes = nullptr;
-    const HRESULT hr = batch->GetSubfolderSizes(parent.get(), folder.get(), &size, &names, &sizes);
-    const UniqueSafeArray ownedNames(names);
-    const UniqueSafeArray ownedSizes(sizes);
-    return hr;
+    const SubfolderAnswer answer = AskSubfolderSizes(*batch.Get(), L"D:\\", kFolder);
+    size = answer.folderSize;
+    return answer.result;
 }
 
 // One client in an apartment of its own: it connects at its moment, asks once, and leaves the

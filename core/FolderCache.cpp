@@ -67,9 +67,12 @@ FolderCache::FolderCache(DirectoryLister& lister, DriveTypeQuery& drives, Lock& 
       drives_(drives),
       lock_(lock),
       options_(options),
-      scanThreads_(options.scanThreads != 0 ? options.scanThreads
-                                            : std::max(1u, std::thread::hardware_concurrency())),
-      linkAliases_(options.aliasCapacity) {}
+      linkAliases_(options.aliasCapacity) {
+    const unsigned threads = options.scanThreads != 0
+                                 ? options.scanThreads
+                                 : std::max(1u, std::thread::hardware_concurrency());
+    if (threads > 1) scanHelpers_.emplace(lister, threads - 1);
+}
 
 // Keeps the folders a scan measures in the tree: copies what is known of each before it is
 // listed, stores each total unless the folder changed meanwhile, and records where links lead.
@@ -251,7 +254,7 @@ uint64_t FolderCache::ScanFolder(const Path& folder) {
 
 uint64_t FolderCache::ScanCold(const Path& folder) {
     TreeKeeper keeper(*this);
-    return WalkFolder(lister_, folder, &keeper, scanThreads_);
+    return WalkFolder(lister_, folder, &keeper, scanHelpers_ ? &*scanHelpers_ : nullptr);
 }
 
 uint64_t FolderCache::SumFolder(const Path& folder) { return SumFolderTree(lister_, folder); }

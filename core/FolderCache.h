@@ -14,6 +14,7 @@
 #include "PathAliases.h"
 #include "RequestPath.h"
 #include "Platform.h"
+#include "SubtreeHelpers.h"
 
 namespace trovelle {
 
@@ -66,7 +67,8 @@ struct FolderCacheOptions {
     // listed: Wine's subtree watch covers a folder only once the folders above it were opened.
     std::function<void(const Path& folder)> beforeFirstScan;
     ChangeTrace* trace = nullptr;
-    // Threads that walk one cold measurement; 0: one per core.
+    // Threads that walk cold measurements, the measuring thread included; 0: one per core.
+    // All but one are started with the cache and shared by every measurement.
     unsigned scanThreads = 0;
 };
 
@@ -161,7 +163,6 @@ private:
     DriveTypeQuery& drives_;
     Lock& lock_;
     FolderCacheOptions options_;
-    unsigned scanThreads_;
     FolderIndex index_;
     PathAliases linkAliases_;        // target -> link through which the target was counted
     uint32_t untrustedDrives_ = 0;   // bit per letter: changes there cannot be placed
@@ -171,6 +172,7 @@ private:
     bool quietRecord_ = false;  // the record being applied is not traced
     bool renamedCachedFolder_ = false;  // the last old-name record named a cached folder
     CacheCounters counters_;
+    std::optional<SubtreeHelpers> scanHelpers_;  // last: its threads stop before the rest goes
 };
 
 }  // namespace trovelle

@@ -48,8 +48,8 @@ void ReadListing(const std::vector<DirectoryEntry>& entries, WalkFrame& frame) {
 
 class Walk {
 public:
-    Walk(DirectoryLister& lister, WalkKeeper* keeper, SubtreeHelpers* helpers)
-        : lister_(lister), keeper_(keeper), helpers_(helpers) {}
+    Walk(DirectoryLister& lister, WalkKeeper* keeper, OfferingWalk* offering)
+        : lister_(lister), keeper_(keeper), offering_(offering) {}
 
     // Measures `folder`; below `above` (the descent path of another walk down to its parent),
     // or as the requested folder when `above` is null.
@@ -62,7 +62,7 @@ public:
             if (top.next < top.subfolders.size()) {
                 const size_t at = top.next++;
                 if (at < top.offered.size() && top.offered[at] &&
-                    !helpers_->Claim(*top.offered[at])) {
+                    !offering_->Helpers().Claim(*top.offered[at])) {
                     Credit(top.offered[at]->measured);  // a helper walked it
                     continue;
                 }
@@ -133,7 +133,7 @@ private:
     void OfferSubfoldersOfTop() {
         const size_t depth = (above_ != nullptr ? above_->size() : 0) + stack_.size() - 1;
         WalkFrame& top = stack_.back();
-        if (helpers_ == nullptr || depth >= kOfferDepth || top.subfolders.size() < 2) return;
+        if (offering_ == nullptr || depth >= kOfferDepth || top.subfolders.size() < 2) return;
         // What a helper's walk needs of the path above it: every folder's identity, to close
         // loops, and of the parent also what a keeper looks at.
         auto above = std::make_shared<std::vector<WalkFrame>>();
@@ -154,12 +154,13 @@ private:
         for (size_t at = 1; at < top.subfolders.size(); ++at) {
             if (top.subfolders[at].isLink) continue;
             auto subtree = std::make_shared<OfferedSubtree>();
+            subtree->walk = offering_;
             subtree->above = above;
             subtree->path = ChildPath(top.path, top.subfolders[at].name);
             top.offered[at] = subtree;
             offers.push_back(std::move(subtree));
         }
-        helpers_->Offer(std::move(offers));
+        offering_->Helpers().Offer(std::move(offers));
     }
 
     const FolderIdentity& IdentityOf(WalkFrame& frame) {
@@ -209,7 +210,7 @@ private:
 
     DirectoryLister& lister_;
     WalkKeeper* keeper_;
-    SubtreeHelpers* helpers_;
+    OfferingWalk* offering_;
     const std::vector<WalkFrame>* above_ = nullptr;
     std::vector<WalkFrame> stack_;
     std::vector<DirectoryEntry> entries_;
@@ -225,15 +226,13 @@ private:
 }  // namespace
 
 uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper,
-                    unsigned threads) {
+                    SubtreeHelpers* helpers) {
     ScanScope scope(lister);
-    std::optional<SubtreeHelpers> helpers;
-    if (threads > 1) {
-        helpers.emplace(lister, threads - 1, [&](const OfferedSubtree& subtree) {
-            return Walk(lister, keeper, &*helpers).Measure(subtree.path, subtree.above.get());
-        });
-    }
-    return Walk(lister, keeper, helpers ? &*helpers : nullptr).Measure(folder).total;
+    if (helpers == nullptr) return Walk(lister, keeper, nullptr).Measure(folder).total;
+    OfferingWalk offering(*helpers, [&](const OfferedSubtree& subtree) {
+        return Walk(lister, keeper, &offering).Measure(subtree.path, subtree.above.get());
+    });
+    return Walk(lister, keeper, &offering).Measure(folder).total;
 }
 
 }  // namespace trovelle

@@ -26,8 +26,9 @@ struct Subfolder {
     bool isLink = false;
 };
 
-// A subfolder given to another thread to walk whole.
+// A subfolder given to another thread to walk whole, and the threads that take them.
 struct OfferedSubtree;
+class SubtreeHelpers;
 
 // One folder on the current descent path.
 struct WalkFrame {
@@ -75,12 +76,12 @@ protected:
 
 // Measures `folder` and everything below it. Without a keeper nothing is kept and every folder
 // is listed, except that a folder met again through another link is listed once per walk.
-// With `threads` above one, the plain subfolders near the top are offered to helper threads,
-// which walk each offered subtree whole below the path that leads to it; a subfolder no helper
-// began is walked by the walk itself. Totals, and what is kept, are the same either way; only
+// With `helpers`, the plain subfolders near the top are offered to their threads, which walk
+// each offered subtree whole below the path that leads to it; a subfolder no helper began is
+// walked by the walk itself. Totals, and what is kept, are the same either way; only
 // a folder met through links in two subtrees may then be listed twice.
 uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper,
-                    unsigned threads = 1);
+                    SubtreeHelpers* helpers = nullptr);
 
 // A plain sum below `folder` that stores nothing: what a client without the cache needs.
 inline uint64_t SumFolderTree(DirectoryLister& lister, const Path& folder) {

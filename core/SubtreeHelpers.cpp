@@ -1,12 +1,18 @@
 #include "SubtreeHelpers.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
 namespace trovelle {
 
-SubtreeHelpers::SubtreeHelpers(DirectoryLister& lister, unsigned helpers, WalkSubtree walk)
-    : lister_(lister), helperCount_(helpers), walk_(std::move(walk)) {}
+OfferingWalk::~OfferingWalk() { helpers_.EndWalk(*this); }
+
+SubtreeHelpers::SubtreeHelpers(DirectoryLister& lister, unsigned helpers) : lister_(lister) {
+    for (unsigned helper = 0; helper < helpers; ++helper) {
+        helpers_.emplace_back([this] { Help(); });
+    }
+}
 
 SubtreeHelpers::~SubtreeHelpers() {
     {
@@ -21,59 +27,84 @@ void SubtreeHelpers::Offer(std::vector<std::shared_ptr<OfferedSubtree>> subtrees
     {
         std::lock_guard<std::mutex> guard(mutex_);
         offered_.insert(offered_.end(), subtrees.begin(), subtrees.end());
-        // Started at the first offer: most measurements never make one.
-        while (helpers_.size() < helperCount_) helpers_.emplace_back([this] { Help(); });
     }
     changed_.notify_all();
 }
 
 bool SubtreeHelpers::Claim(OfferedSubtree& subtree) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (subtree.state == OfferedSubtree::State::Offered) {
+    // Taken already: the walk ended early while one of its helpers went on below this offer.
+    if (subtree.state == OfferedSubtree::State::Offered ||
+        subtree.state == OfferedSubtree::State::Taken) {
         subtree.state = OfferedSubtree::State::Taken;
         return true;
     }
     while (subtree.state != OfferedSubtree::State::Done) {
-        if (WalkOne(lock)) continue;
-        changed_.wait(lock, [&] { return subtree.state == OfferedSubtree::State::Done || HasOffered(); });
+        if (auto own = NextOffered(subtree.walk)) {
+            WalkOne(own, lock);
+            continue;
+        }
+        changed_.wait(lock, [&] {
+            return subtree.state == OfferedSubtree::State::Done || NextOffered(subtree.walk);
+        });
     }
     subtree.state = OfferedSubtree::State::Taken;
     return false;
 }
 
+void SubtreeHelpers::EndWalk(OfferingWalk& walk) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (const auto& subtree : offered_) {
+        if (subtree->walk == &walk && subtree->state == OfferedSubtree::State::Offered) {
+            subtree->state = OfferedSubtree::State::Taken;
+        }
+    }
+    changed_.wait(lock, [&] { return walk.walking_ == 0; });
+}
+
 void SubtreeHelpers::Help() {
-    ScanScope scope(lister_);  // what the lister keeps for this thread goes with it
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
-        if (WalkOne(lock)) continue;
-        changed_.wait(lock, [&] { return stopping_ || HasOffered(); });
+        if (auto subtree = NextOffered(nullptr)) {
+            WalkOne(subtree, lock);
+            lock.unlock();
+            lister_.EndScan();  // what the lister kept for this thread goes with the subtree
+            lock.lock();
+            continue;
+        }
+        changed_.wait(lock, [&] { return stopping_ || NextOffered(nullptr); });
     }
 }
 
-bool SubtreeHelpers::HasOffered() {
-    while (!offered_.empty() && offered_.back()->state != OfferedSubtree::State::Offered) {
-        offered_.pop_back();
-    }
-    return !offered_.empty();
+std::shared_ptr<OfferedSubtree> SubtreeHelpers::NextOffered(const OfferingWalk* only) {
+    const auto waits = [](const std::shared_ptr<OfferedSubtree>& subtree) {
+        return subtree->state == OfferedSubtree::State::Offered;
+    };
+    while (!offered_.empty() && !waits(offered_.back())) offered_.pop_back();
+    const auto next = std::find_if(offered_.rbegin(), offered_.rend(), [&](const auto& subtree) {
+        return waits(subtree) && (only == nullptr || subtree->walk == only);
+    });
+    if (next == offered_.rend()) return nullptr;
+    return *next;
 }
 
-bool SubtreeHelpers::WalkOne(std::unique_lock<std::mutex>& lock) {
-    if (!HasOffered()) return false;
-    const std::shared_ptr<OfferedSubtree> subtree = std::move(offered_.back());
-    offered_.pop_back();
+void SubtreeHelpers::WalkOne(const std::shared_ptr<OfferedSubtree>& subtree,
+                             std::unique_lock<std::mutex>& lock) {
+    OfferingWalk& walk = *subtree->walk;
     subtree->state = OfferedSubtree::State::Walking;
+    ++walk.walking_;
     lock.unlock();
     Measured measured{0, false};
     try {
-        measured = walk_(*subtree);
+        measured = walk.measure_(*subtree);
     } catch (const std::bad_alloc&) {
         // Counted as a folder that could not be measured: the totals above stay provisional.
     }
     lock.lock();
     subtree->measured = measured;
     subtree->state = OfferedSubtree::State::Done;
+    --walk.walking_;
     changed_.notify_all();
-    return true;
 }
 
 }  // namespace trovelle

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -59,6 +60,71 @@ TEST(ParallelScan, AHelpersSubtreeClosesLoopsAgainstThePathAboveItAndIsKept) {
     fs.SetFileSize(u"C:\\Top\\B\\Deep\\b.txt", 5);
     cache.ApplyChange(kActionModified, u"C:\\Top\\B\\Deep\\b.txt");
     EXPECT_EQ(cache.GetFolderSize(u"C:\\Top"), 3015u);
+}
+
+// A walk that runs out of memory while a helper is inside one of its subtrees: the request
+// fails, the helper is waited for before the walk's keeper goes (the sanitized build sees a use
+// after it went), the subtree nobody began is not walked for a walk that is gone, and the next
+// request answers right.
+TEST(ParallelScan, AWalkThatFailsWaitsForItsHelperAndLeavesTheCacheWhole) {
+    FakeFileSystem fs;
+    fs.SetDriveType(u'c', DriveType::Fixed);
+    fs.AddFile(u"C:\\Top\\A\\a.txt", 1);
+    fs.AddFile(u"C:\\Top\\B\\b.txt", 20);
+    fs.AddFile(u"C:\\Top\\C\\Deep\\c.txt", 300);
+    StdLock lock;
+    FolderCache cache(fs, fs, lock, Threads(2));
+    std::atomic<bool> helperBegan{false};
+    // Helpers take the newest offer: C, whose walk is still going when the walk fails.
+    fs.OnNextListing(u"C:\\Top\\C", [&] {
+        helperBegan = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    });
+    fs.OnNextListing(u"C:\\Top\\A", [&] {
+        WaitFor(helperBegan);
+        throw std::bad_alloc();
+    });
+
+    EXPECT_THROW(cache.GetFolderSize(u"C:\\Top"), std::bad_alloc);
+    EXPECT_TRUE(helperBegan) << "no helper walked C:\\Top\\C";
+    EXPECT_EQ(fs.Listings(u"C:\\Top\\B"), 0) << "B was walked for a walk that had ended";
+    EXPECT_EQ(cache.GetFolderSize(u"C:\\Top"), 321u);
+}
+
+// Requests on several threads at once share the cache's helpers: each is answered with its
+// own tree's total, and what one keeps is right for the others.
+TEST(ParallelScan, ConcurrentColdRequestsShareTheHelpersAndAnswerTheirOwnTotals) {
+    FakeFileSystem fs;
+    fs.SetDriveType(u'c', DriveType::Fixed);
+    constexpr int kRequests = 6;
+    for (int tree = 0; tree < kRequests; ++tree) {
+        const Path top = u"C:\\T" + Path(1, static_cast<char16_t>(u'0' + tree));
+        for (int sub = 0; sub < 8; ++sub) {
+            const Path folder = top + u"\\s" + Path(1, static_cast<char16_t>(u'a' + sub));
+            for (int deep = 0; deep < 4; ++deep) {
+                fs.AddFile(folder + u"\\d" + Path(1, static_cast<char16_t>(u'a' + deep)) + u"\\f",
+                           static_cast<uint64_t>(tree + 1) * 1000 + sub * 10 + deep);
+            }
+        }
+    }
+    StdLock lock;
+    FolderCache cache(fs, fs, lock, Threads(3));
+    std::vector<uint64_t> answers(kRequests);
+    std::vector<std::thread> requests;
+    for (int tree = 0; tree < kRequests; ++tree) {
+        requests.emplace_back([&, tree] {
+            answers[tree] = cache.GetFolderSize(u"C:\\T" + Path(1, static_cast<char16_t>(u'0' + tree)));
+        });
+    }
+    for (std::thread& request : requests) request.join();
+    for (int tree = 0; tree < kRequests; ++tree) {
+        const Path top = u"C:\\T" + Path(1, static_cast<char16_t>(u'0' + tree));
+        EXPECT_EQ(answers[tree], fs.LinkedTotal(top)) << "tree " << tree;
+        EXPECT_EQ(cache.GetFolderSize(top + u"\\sc"), fs.LinkedTotal(top + u"\\sc"));
+    }
+    fs.ResetCounts();
+    EXPECT_EQ(cache.GetFolderSize(u"C:\\"), fs.LinkedTotal(u"C:\\"));
+    EXPECT_EQ(fs.TotalListings(), 1) << "only the root was listed: every tree below was kept";
 }
 
 // Random trees with links anywhere (but in no cycle): every folder's answer, first measured

@@ -22,6 +22,7 @@ namespace {
 
 using namespace trovelle;
 using namespace trovelle::test;
+using bench::InterleavedMedians;
 using bench::MedianMilliseconds;
 using bench::WalkWithFindFirstFile;
 using bench::WriteBytes;
@@ -57,12 +58,17 @@ int StaleFoldersInDump(ITrovelleCache& cache) {
 
 void ColdScan(ITrovelleCache& cache, const std::wstring& tree) {
     UINT64 answer = 0;
-    const double server = MedianMilliseconds(5, [&] {
-        cache.ResetCache();
-        AskFolderSize(cache, tree.c_str(), &answer);
-    });
     UINT64 walked = 0;
-    const double walk = MedianMilliseconds(5, [&] { walked = WalkWithFindFirstFile(tree); });
+    // In turns: this machine's speed drifts over a run, and a drift would favour one side.
+    const std::vector<double> medians = InterleavedMedians(7, {
+        [&] {
+            cache.ResetCache();
+            AskFolderSize(cache, tree.c_str(), &answer);
+        },
+        [&] { walked = WalkWithFindFirstFile(tree); },
+    });
+    const double server = medians[0];
+    const double walk = medians[1];
     Check(answer == walked, "cold answer equals the plain walk");
     SYSTEM_INFO system;
     ::GetSystemInfo(&system);
@@ -76,13 +82,17 @@ void WarmAnswers(ITrovelleCache& cache, const std::wstring& tree) {
     UINT64 answer = 0;
     AskFolderSize(cache, tree.c_str(), &answer);
     const UniqueBstr path = MakeBstr(tree.c_str());
-    const double sizes = MedianMilliseconds(3, [&] {
-        for (int call = 0; call < calls; ++call) cache.GetFolderSize(path.get(), &answer);
-    });
     UINT count = 0;
-    const double trivial = MedianMilliseconds(3, [&] {
-        for (int call = 0; call < calls; ++call) cache.GetTypeInfoCount(&count);
+    const std::vector<double> medians = InterleavedMedians(5, {
+        [&] {
+            for (int call = 0; call < calls; ++call) cache.GetFolderSize(path.get(), &answer);
+        },
+        [&] {
+            for (int call = 0; call < calls; ++call) cache.GetTypeInfoCount(&count);
+        },
     });
+    const double sizes = medians[0];
+    const double trivial = medians[1];
     // Each answer asks the system for the drive's type first; its cost here, for the record.
     const std::wstring root = tree.substr(0, 3);
     const double driveTypes = MedianMilliseconds(3, [&] {

@@ -46,8 +46,6 @@ public:
     SafeVectorAccess& operator=(const SafeVectorAccess&) = delete;
 
     size_t size() const { return size_; }
-    Element* begin() const { return data_; }
-    Element* end() const { return data_ + size_; }
     Element& operator[](size_t at) const { return data_[at]; }
 
 private:

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <new>
 #include <chrono>
+#include <new>
 #include <random>
 #include <thread>
 #include <vector>
@@ -97,8 +97,11 @@ TEST(ParallelScan, ConcurrentColdRequestsShareTheHelpersAndAnswerTheirOwnTotals)
     FakeFileSystem fs;
     fs.SetDriveType(u'c', DriveType::Fixed);
     constexpr int kRequests = 6;
+    const auto topOf = [](int tree) {
+        return u"C:\\T" + Path(1, static_cast<char16_t>(u'0' + tree));
+    };
     for (int tree = 0; tree < kRequests; ++tree) {
-        const Path top = u"C:\\T" + Path(1, static_cast<char16_t>(u'0' + tree));
+        const Path top = topOf(tree);
         for (int sub = 0; sub < 8; ++sub) {
             const Path folder = top + u"\\s" + Path(1, static_cast<char16_t>(u'a' + sub));
             for (int deep = 0; deep < 4; ++deep) {
@@ -113,12 +116,12 @@ TEST(ParallelScan, ConcurrentColdRequestsShareTheHelpersAndAnswerTheirOwnTotals)
     std::vector<std::thread> requests;
     for (int tree = 0; tree < kRequests; ++tree) {
         requests.emplace_back([&, tree] {
-            answers[tree] = cache.GetFolderSize(u"C:\\T" + Path(1, static_cast<char16_t>(u'0' + tree)));
+            answers[tree] = cache.GetFolderSize(topOf(tree));
         });
     }
     for (std::thread& request : requests) request.join();
     for (int tree = 0; tree < kRequests; ++tree) {
-        const Path top = u"C:\\T" + Path(1, static_cast<char16_t>(u'0' + tree));
+        const Path top = topOf(tree);
         EXPECT_EQ(answers[tree], fs.LinkedTotal(top)) << "tree " << tree;
         EXPECT_EQ(cache.GetFolderSize(top + u"\\sc"), fs.LinkedTotal(top + u"\\sc"));
     }

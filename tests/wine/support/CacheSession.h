@@ -1,7 +1,7 @@
 // What every Windows-side client of the cache server here needs besides the connection
 // (CacheServerConnection.h): a size request, one for many folders, a dump, and a fresh sum to
-// compare with. Free of
-// test assertions, so that the stress clients and the benchmark use them too.
+// compare with. Free of test assertions, so that the stress clients and the benchmark use them
+// too.
 #pragma once
 
 #include <windows.h>

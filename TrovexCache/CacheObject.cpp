@@ -84,8 +84,15 @@ std::optional<CanonicalRequest> TrovelleCacheObject::RequestFrom(const wchar_t* 
 uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
     std::optional<CanonicalRequest> request = RequestFrom(folder);
     if (!request) return 0;
-    if (request->isDrivePath) drives_.ArmIfFixed(static_cast<wchar_t>(request->path[0]));
+    if (request->isDrivePath) {
+        drives_.ArmIfFixed(static_cast<wchar_t>(request->path[0]));
+        GuardUnderWine(*request);
+    }
     return cache_.GetFolderSize(std::move(*request));
+}
+
+void TrovelleCacheObject::GuardUnderWine(const CanonicalRequest& request) {
+    if (guardFolders_ && request.isDrivePath) watcher_.GuardFoldersOf(ToWide(request.path));
 }
 
 STDMETHODIMP TrovelleCacheObject::GetFolderSize(BSTR folder, UINT64* size) {
@@ -128,6 +135,7 @@ STDMETHODIMP TrovelleCacheObject::GetSubfolderSizes(BSTR parent, BSTR folder, UI
         *folderSize = MeasureFolder(folder);
         std::vector<KnownSubfolder> known;
         if (std::optional<CanonicalRequest> request = RequestFrom(parent)) {
+            GuardUnderWine(*request);
             known = cache_.KnownSubfolders(std::move(*request));
         }
         UniqueSafeArray nameArray = MakeSafeVector(VT_BSTR, known.size());
@@ -149,8 +157,9 @@ STDMETHODIMP TrovelleCacheObject::GetSubfolderSizes(BSTR parent, BSTR folder, UI
 
 void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {
     // A lost batch carries no bytes, which makes every folder of its drive stale.
-    const char16_t root[] = {static_cast<char16_t>(batch->letter), u':', u'\\'};
-    ApplyChangeBatch(cache_, std::u16string(root, 3), batch->records.data(), batch->records.size());
+    const char16_t drive[] = {static_cast<char16_t>(batch->letter), u':', u'\\'};
+    const std::u16string root = std::u16string(drive, 3) + ToCore(batch->under);
+    ApplyChangeBatch(cache_, root, batch->records.data(), batch->records.size());
 }
 
 void TrovelleCacheObject::OnWatchLost(wchar_t letter, WatchLoss why) {

@@ -70,8 +70,12 @@ private:
     static std::optional<CanonicalRequest> RequestFrom(const wchar_t* folder);
     void OnChange(std::unique_ptr<ChangeBatch> batch) override;
     void OnWatchLost(wchar_t letter, WatchLoss why) override;
+    // Under Wine, the folders a client shows get a watch of the server's own (see
+    // DirectoryWatcher::GuardFoldersOf), whatever other programs watch there.
+    void GuardUnderWine(const CanonicalRequest& request);
 
     volatile LONG serverReferenceReleased_ = 0;
+    const bool guardFolders_ = RunningUnderWine();
     Win32DirectoryLister lister_;
     // Stopped by the destructor before anything it reaches goes.
     DirectoryWatcher watcher_;

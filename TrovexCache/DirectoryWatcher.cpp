@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <string_view>
 
+#include "WideText.h"
 #include "Win32FileSystem.h"
+#include "changes/ChangeRecords.h"
 
 namespace trovelle {
 namespace {
@@ -18,6 +21,29 @@ constexpr DWORD kFirstRetryMs = 1000;      // back-off after a failed arm, doubl
 constexpr DWORD kLongestRetryMs = 60000;
 constexpr DWORD kRequestWaitMs = 2000;     // how long an arm or a device event waits for the worker
 constexpr DWORD kCancelWaitMs = 5000;      // how long teardown waits for cancelled reads
+// A guard's records mostly repeat the drive watch's; a read that overflows only makes its
+// folder stale.
+constexpr DWORD kGuardBufferBytes = 4096;
+constexpr size_t kMostGuards = 1024;
+// Beyond this many guarded subfolders of one folder, the others are taken for the cells of a
+// shown folder rather than folders shown themselves, and only their folder is guarded.
+constexpr unsigned kGuardedSiblings = 3;
+
+// Paths folded as the cache folds its keys: ASCII letters only.
+std::wstring Folded(std::wstring path) {
+    for (wchar_t& unit : path) {
+        if (unit >= L'A' && unit <= L'Z') unit += L'a' - L'A';
+    }
+    return path;
+}
+
+std::wstring FolderAbove(const std::wstring& key) { return key.substr(0, key.rfind(L'\\')); }
+
+// Whether a record takes an item directly inside the watched folder away.
+bool TakesAwayAnItemOfItsOwn(const ChangeRecord& record) {
+    return (record.action == kActionRemoved || record.action == kActionRenamedOldName) &&
+           record.name.find(u'\\') == std::u16string::npos;
+}
 
 bool IdentityOf(HANDLE handle, RootIdentity& identity) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -57,6 +83,17 @@ public:
     bool IsFixed(const std::wstring& root) override {
         return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
     }
+    bool IsEmptyFolder(const std::wstring& folder) override {
+        WIN32_FIND_DATAW entry;
+        const UniqueFindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic,
+                                                       &entry, FindExSearchNameMatch, nullptr, 0));
+        if (!find) return false;
+        do {
+            const std::wstring_view name = entry.cFileName;
+            if (name != L"." && name != L"..") return false;
+        } while (::FindNextFileW(find.Get(), &entry));
+        return ::GetLastError() == ERROR_NO_MORE_FILES;
+    }
 };
 
 }  // namespace
@@ -74,6 +111,11 @@ struct DirectoryWatcher::WatchedRoot {
     OVERLAPPED overlapped{};
     DWORD bytesReturned = 0;
     std::vector<DWORD> buffer;
+    DWORD bufferBytes = 0;
+    // For a guard: its folder ("x:\\name\\name") and that folder below the root, with a
+    // trailing separator. Empty for a drive's own watch.
+    std::wstring guardPath;
+    std::wstring under;
     bool pending = false;  // a read is outstanding: the buffer belongs to the system
     bool retired = false;  // freed as soon as nothing is pending
     UniqueDeviceNotification notification;  // the volume's removal events
@@ -83,6 +125,7 @@ struct DirectoryWatcher::WatchedRoot {
 // the worker.
 struct DirectoryWatcher::Request {
     wchar_t letter = 0;  // the drive to arm
+    std::wstring guard;  // or a folder of it to guard
     bool device = false;  // a device event about `directory` instead
     DeviceEvent event = DeviceEvent::Removed;
     HANDLE directory = nullptr;
@@ -227,6 +270,9 @@ std::string DirectoryWatcher::DescribeWatches() const {
         std::snprintf(line, sizeof line, "Watch %c: %p\n", static_cast<char>(drive->letter), handle);
         text += line;
     }
+    ::AcquireSRWLockShared(&guardLock_);
+    for (const std::wstring& folder : guarded_) text += "Guard " + ToUtf8(folder) + "\n";
+    ::ReleaseSRWLockShared(&guardLock_);
     return text;
 }
 
@@ -268,6 +314,8 @@ void DirectoryWatcher::RunWorker() {
             auto* request = reinterpret_cast<Request*>(overlapped);
             if (request->device) {
                 ApplyDeviceEvent(request->event, request->directory);
+            } else if (!request->guard.empty()) {
+                ArmGuard(request->guard);
             } else if (DriveState* drive = StateOf(request->letter)) {
                 drive->wanted = true;
                 // Requests queued while a try failed must not each try again at once.
@@ -287,6 +335,7 @@ void DirectoryWatcher::RunWorker() {
 bool DirectoryWatcher::Arm(DriveState& drive) {
     auto root = std::make_unique<WatchedRoot>();
     root->drive = &drive;
+    root->bufferBytes = bufferBytes_;
     root->buffer.resize((bufferBytes_ + sizeof(DWORD) - 1) / sizeof(DWORD));
     root->directory = system_.OpenRoot(drive.path, port_.Get(),
                                        reinterpret_cast<ULONG_PTR>(root.get()), drive.identity);
@@ -310,6 +359,7 @@ bool DirectoryWatcher::Arm(DriveState& drive) {
 }
 
 void DirectoryWatcher::Retire(DriveState& drive, WatchLoss why) {
+    RetireGuardsOf(drive);
     drive.armed = false;
     drive.watchedHandle = nullptr;
     if (WatchedRoot* root = std::exchange(drive.root, nullptr)) {
@@ -335,32 +385,135 @@ void DirectoryWatcher::OnCompletion(WatchedRoot& root, BOOL ok, DWORD bytes) {
     auto batch = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
     if (batch) {
         batch->letter = drive.letter;
-        batch->lost = !ok || bytes == 0 || bytes > bufferBytes_;
+        batch->under = root.under;
+        batch->lost = !ok || bytes == 0 || bytes > root.bufferBytes;
         if (!batch->lost) {
             const auto* first = reinterpret_cast<const uint8_t*>(root.buffer.data());
             batch->records.assign(first, first + bytes);
         }
     }
     root.overlapped = OVERLAPPED{};
-    const bool rearmed = system_.Read(root.directory.Get(), root.buffer.data(), bufferBytes_,
+    const bool rearmed = system_.Read(root.directory.Get(), root.buffer.data(), root.bufferBytes,
                                       &root.bytesReturned, &root.overlapped);
     root.pending = rearmed;
+    const bool guard = !root.guardPath.empty();
+    const bool emptied = guard && batch && !batch->lost && EmptiedBy(root, *batch);
     if (batch) {
         Enqueue(std::move(batch));
     } else {
-        // No memory for the copy: its changes are unknown, like an overflow.
-        auto lost = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
-        if (lost) {
-            lost->letter = drive.letter;
-            lost->lost = true;
-            Enqueue(std::move(lost));
-        }
+        EnqueueLost(drive, root.under);  // no memory for the copy: like an overflow
     }
-    if (!rearmed) {
+    if (guard) {
+        // A guard that cannot read on leaves its folder to the drive's watch; what it missed
+        // meanwhile is unknown.
+        if (!rearmed) EnqueueLost(drive, root.under);
+        if (!rearmed || emptied) RetireGuard(root);
+    } else if (!rearmed) {
         drive.backoff = kFirstRetryMs;
         drive.retryAt = ::GetTickCount64() + drive.backoff;
         Retire(drive, WatchLoss::ArmFailed);
     }
+}
+
+void DirectoryWatcher::EnqueueLost(DriveState& drive, const std::wstring& under) {
+    auto lost = std::unique_ptr<ChangeBatch>(new (std::nothrow) ChangeBatch());
+    if (!lost) return;
+    lost->letter = drive.letter;
+    lost->under = under;
+    lost->lost = true;
+    Enqueue(std::move(lost));
+}
+
+void DirectoryWatcher::GuardFoldersOf(const std::wstring& folder) {
+    if (folder.size() < 4 || folder[1] != L':' || folder[2] != L'\\' || !IsArmed(folder[0])) return;
+    const size_t cut = folder.rfind(L'\\');
+    if (cut > 2) GuardFolder(folder.substr(0, cut), true);
+    GuardFolder(folder, false);
+}
+
+bool DirectoryWatcher::GuardFolder(const std::wstring& folder, bool evenAmongManySiblings) {
+    const std::wstring key = Folded(folder);
+    {
+        ::AcquireSRWLockShared(&guardLock_);
+        const auto siblings = guardedSubfolders_.find(FolderAbove(key));
+        const bool needed =
+            guarded_.count(key) == 0 && guarded_.size() < kMostGuards &&
+            (evenAmongManySiblings || siblings == guardedSubfolders_.end() ||
+             siblings->second < kGuardedSiblings);
+        ::ReleaseSRWLockShared(&guardLock_);
+        if (!needed) return false;
+    }
+    if (!worker_) return false;
+    auto* request = new (std::nothrow) Request();
+    if (request == nullptr) return false;
+    request->letter = folder[0];
+    request->guard = folder;
+    // Armed before the folder is listed, so that no change after the listing is missed.
+    return PostAndWait(request);
+}
+
+void DirectoryWatcher::ArmGuard(const std::wstring& folder) {
+    DriveState* drive = StateOf(folder[0]);
+    const std::wstring key = Folded(folder);
+    if (drive == nullptr || !drive->armed || guarded_.count(key) != 0) return;
+    auto guard = std::make_unique<WatchedRoot>();
+    guard->drive = drive;
+    guard->guardPath = folder;
+    guard->under = folder.substr(3) + L"\\";
+    guard->bufferBytes = kGuardBufferBytes;
+    guard->buffer.resize(kGuardBufferBytes / sizeof(DWORD));
+    RootIdentity identity;
+    guard->directory = system_.OpenRoot(LongPathForm(folder), port_.Get(),
+                                        reinterpret_cast<ULONG_PTR>(guard.get()), identity);
+    if (!guard->directory || !system_.Read(guard->directory.Get(), guard->buffer.data(),
+                                           kGuardBufferBytes, &guard->bytesReturned,
+                                           &guard->overlapped)) {
+        return;
+    }
+    guard->pending = true;
+    ::AcquireSRWLockExclusive(&guardLock_);
+    guarded_.insert(key);
+    ++guardedSubfolders_[FolderAbove(key)];
+    ::ReleaseSRWLockExclusive(&guardLock_);
+    roots_.push_back(std::move(guard));
+}
+
+void DirectoryWatcher::RetireGuard(WatchedRoot& guard) {
+    const std::wstring key = Folded(guard.guardPath);
+    ::AcquireSRWLockExclusive(&guardLock_);
+    if (guarded_.erase(key) != 0) {
+        const auto siblings = guardedSubfolders_.find(FolderAbove(key));
+        if (siblings != guardedSubfolders_.end() && --siblings->second == 0) {
+            guardedSubfolders_.erase(siblings);
+        }
+    }
+    ::ReleaseSRWLockExclusive(&guardLock_);
+    guard.retired = true;
+    if (guard.pending) {
+        // Closed now, so that the folder is not held; the cancelled read still completes and
+        // frees it.
+        system_.Cancel(guard.directory.Get(), &guard.overlapped);
+        guard.directory.Reset();
+    } else {
+        roots_.remove_if([&guard](const auto& candidate) { return candidate.get() == &guard; });
+    }
+}
+
+void DirectoryWatcher::RetireGuardsOf(DriveState& drive) {
+    std::vector<WatchedRoot*> guards;
+    for (const auto& root : roots_) {
+        if (root->drive == &drive && !root->guardPath.empty() && !root->retired) {
+            guards.push_back(root.get());
+        }
+    }
+    for (WatchedRoot* guard : guards) RetireGuard(*guard);
+}
+
+bool DirectoryWatcher::EmptiedBy(const WatchedRoot& guard, const ChangeBatch& batch) {
+    const std::vector<ChangeRecord> records =
+        DecodeChangeRecords(batch.records.data(), batch.records.size());
+    return std::any_of(records.begin(), records.end(), TakesAwayAnItemOfItsOwn) &&
+           system_.IsEmptyFolder(LongPathForm(guard.guardPath));
 }
 
 // The drive whose root `directory` is: the one let go with it, or else the one watching it

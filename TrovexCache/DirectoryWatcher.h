@@ -13,6 +13,8 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "BackgroundWork.h"
@@ -24,6 +26,7 @@ namespace trovelle {
 // One completed read of a drive's watch.
 struct ChangeBatch {
     wchar_t letter = 0;            // lower case
+    std::wstring under;            // the watched folder below the root ("name\\name\\"), or empty
     bool lost = false;             // the read failed or overflowed: its changes are unknown
     std::vector<uint8_t> records;  // exactly the bytes the read returned
 };
@@ -53,6 +56,8 @@ public:
     // Cancels a started read; its completion still comes (or never, if the system keeps it).
     virtual void Cancel(HANDLE root, OVERLAPPED* overlapped) = 0;
     virtual bool IsFixed(const std::wstring& root) = 0;
+    // Whether the folder holds no entry; false when it cannot be told.
+    virtual bool IsEmptyFolder(const std::wstring& /*folder*/) { return false; }
 
     static WatchSystem& Real();
 
@@ -101,6 +106,16 @@ public:
     // call and by AddDirectory, never as a side effect of a query.
     bool EnsureWatched(wchar_t letter);
 
+    // Keeps a watch of the server's own on the folder holding `folder` ("x:\\name\\name"), and
+    // on `folder` itself unless several of its siblings have one already. Under Wine a subtree
+    // watch another program arms on a folder nobody opened before gives that folder a place of
+    // its own in Wine's watch tree, and when such a watch ends, Wine cuts the folders below it
+    // off: either way their changes no longer reach the drive's watch. A watch of the server's
+    // own on the folders clients show receives those changes and keeps the folders attached.
+    // Such a watch ends with its drive's, or once its folder is empty after a removal (so that
+    // a deleted folder is not held open). Windows needs none of this.
+    void GuardFoldersOf(const std::wstring& folder);
+
     // Opens, and closes again, every folder above `folder` below its drive root. Wine's subtree
     // watch covers a folder only when each folder above it was opened after the watch began;
     // Windows needs none of this, and a few opens before a folder is first measured cost little.
@@ -109,7 +124,8 @@ public:
     // Stops the worker and waits for every batch thread: after it no change reaches the sink.
     void StopAndDrain();
 
-    // One line per armed drive, "Watch d: <root handle>", for the debug dump.
+    // One line per armed drive, "Watch d: <root handle>", and one per guarded folder,
+    // "Guard <folder>", for the debug dump.
     std::string DescribeWatches() const;
 
 private:
@@ -128,6 +144,12 @@ private:
     void LetGo(DriveState& drive);
     bool Arm(DriveState& drive);
     void Retire(DriveState& drive, WatchLoss why);
+    bool GuardFolder(const std::wstring& folder, bool evenAmongManySiblings);
+    void ArmGuard(const std::wstring& folder);
+    void RetireGuard(WatchedRoot& guard);
+    void RetireGuardsOf(DriveState& drive);
+    bool EmptiedBy(const WatchedRoot& guard, const ChangeBatch& batch);
+    void EnqueueLost(DriveState& drive, const std::wstring& under);
     void Maintain();
     void CancelEverything();
     void Enqueue(std::unique_ptr<ChangeBatch> batch);
@@ -143,6 +165,11 @@ private:
     BackgroundWork batchThreads_;
     DeviceEventWindow devices_{*this};
     ULONGLONG nextCheck_ = 0;
+    // Folded paths of the guarded folders, and how many guarded subfolders each folder has;
+    // written by the worker, read by the asking threads.
+    mutable SRWLOCK guardLock_ = SRWLOCK_INIT;
+    std::unordered_set<std::wstring> guarded_;
+    std::unordered_map<std::wstring, unsigned> guardedSubfolders_;
 };
 
 }  // namespace trovelle

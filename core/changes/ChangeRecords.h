@@ -17,9 +17,10 @@ namespace trovelle {
 // not start on DWORD boundaries: Windows aligns them, Wine packs them.
 std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t length);
 
-// Applies one completed read of the watch on `root` ("x:\\") to the cache. A batch that carries
-// no usable record (a failed or overflowed read, or malformed bytes) stands for changes that are
-// unknown, so every cached folder of that drive is made stale instead.
+// Applies one completed read of the watch on `root` ("x:\\", or a folder with a trailing
+// separator) to the cache. A batch that carries no usable record (a failed or overflowed read,
+// or malformed bytes) stands for changes that are unknown, so every cached folder at or below
+// the watched one is made stale instead.
 void ApplyChangeBatch(FolderCache& cache, const std::u16string& root, const uint8_t* batch,
                       size_t length);
 

@@ -178,24 +178,7 @@ uint64_t FileSize(const std::wstring& path) {
     return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-// The column handler sums folders itself while this lives (the cache switched off).
-class CacheSwitchedOff {
-public:
-    CacheSwitchedOff() { Write(0); }
-    ~CacheSwitchedOff() { Write(1); }
-
-private:
-    static void Write(int64_t value) {
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Karvane\\Trovelle Pro\\Settings",
-                          L"EnableCache", REG_BINARY, &value, sizeof(value));
-    }
-};
-
 TEST(Browser, LiveTotalsFollowAGrownFileWithoutF5KeepingTheSelection) {
-    // The window's part alone: under Wine the cache server, started by the window moments
-    // before, kept answering a subfolder's old total after a change in it when this test ran
-    // (F5 showed it too), though not when the same window was used by hand.
-    const CacheSwitchedOff summedByTheHandler;
     const std::wstring live = L"D:\\BrowserLive";
     BrowserProcess browser(live);
     ASSERT_TRUE(browser.WaitForFolder(live));

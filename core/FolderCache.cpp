@@ -135,9 +135,16 @@ public:
             parent.complete = false;
             return {};
         }
-        LockGuard guard(cache_.lock_);
-        const FolderNode* cached = cache_.index_.Find(*targetKey);
-        if (cached != nullptr && cached->IsValid()) return {Measured{cached->Total(), true}, true};
+        {
+            LockGuard guard(cache_.lock_);
+            const FolderNode* cached = cache_.index_.Find(*targetKey);
+            if (cached != nullptr && cached->IsValid()) return {Measured{cached->Total(), true}, true};
+        }
+        // The walk enters the target through the link: the folders above the target need the
+        // same opening as those above a requested folder, or Wine never reports its changes.
+        if (cache_.options_.beforeFirstScan) {
+            cache_.options_.beforeFirstScan(CanonicalizeRequest(targetPath).path);
+        }
         return {std::nullopt, true};
     }
 

@@ -64,7 +64,8 @@ struct FolderCacheOptions {
     uint64_t newFolderSettleMs = 0;
     uint64_t (*clock)() = nullptr;  // milliseconds; the steady clock when none is given
     // Called, outside the cache lock, before a requested folder that has no node yet is first
-    // listed: Wine's subtree watch covers a folder only once the folders above it were opened.
+    // listed, and before a walk enters a link whose target it does not hold: Wine's subtree
+    // watch covers a folder only once the folders above it were opened.
     std::function<void(const Path& folder)> beforeFirstScan;
     ChangeTrace* trace = nullptr;
     // Threads that walk cold measurements, the measuring thread included; 0: one per core.

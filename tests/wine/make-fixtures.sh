@@ -35,9 +35,6 @@ rm -rf "$links"
 mkdir -p "$links/holder" "$links/target"
 head -c 1000 /dev/zero > "$links/target/file"
 ln -s ../target "$links/holder/link"
-# A link whose target a test makes in one burst while the server watches the drive.
-mkdir -p "$links/burst"
-ln -s ../made/in/one/burst "$links/burst/link"
 lattice="$DRIVES/fixed/Lattice"
 rm -rf "$lattice"
 for n in $(seq 0 30); do

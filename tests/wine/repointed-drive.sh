@@ -4,35 +4,16 @@
 # are dropped and the new folder's are answered. Drive letters are Wine's links in dosdevices,
 # which only the Linux side can re-point, so this runs as a script.
 set -uo pipefail
-source "$(dirname "$0")/../../scripts/wine-env.sh"
-cd "$WINEPREFIX/drive_c"
-client='C:\Program Files\Trovelle Pro\Tools\CacheClient.exe'
+source "$(dirname "$0")/cache-client.sh"
 first="$DRIVES/late-1"
 second="$DRIVES/late-2"
 link="$WINEPREFIX/dosdevices/f:"
-log=$(mktemp)
 cleanup() {
-    wine "$client" release >/dev/null 2>&1
-    rm -f "$link" "$log"
+    rm -f "$link"
     wine reg delete 'HKLM\Software\Wine\Drives' /v f: /f >/dev/null 2>&1
-    wait_for_wine_session 60
+    release_server
 }
 trap cleanup EXIT
-
-size_of() {  # the server's answer for a folder, through a file (see wine-run.sh)
-    wine "$client" size "$1" >"$log" 2>&1
-    tr -d '\r' <"$log" | cut -f1 | head -n1
-}
-expect() {  # expect <what> <folder> <bytes> [tries]: the answer reaches <bytes> within the tries
-    local answer
-    for _ in $(seq "${4:-1}"); do
-        answer=$(size_of "$2")
-        [ "$answer" = "$3" ] && { echo "ok: $1 ($answer)"; return 0; }
-        sleep 0.5
-    done
-    echo "FAIL: $1: $2 answered '$answer', expected $3"
-    exit 1
-}
 
 rm -rf "$first" "$second"
 mkdir -p "$first/Data/sub" "$second/Data"

@@ -10,6 +10,7 @@
 #include "Settings.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
+#include "Win32FileSystem.h"
 
 namespace trovelle {
 namespace {
@@ -93,13 +94,15 @@ bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings,
 }
 
 bool FileLength(const std::wstring& path, uint64_t& size, uint64_t& error) {
+    // Asked exactly as listed: "nul.txt" is a file here, not the device, and "name." keeps its dot.
+    const std::wstring exact = LongPathForm(path);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (::GetFileAttributesExW(exact.c_str(), GetFileExInfoStandard, &data)) {
         size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
         return true;
     }
     WIN32_FIND_DATAW found;
-    const UniqueFindHandle find(::FindFirstFileW(path.c_str(), &found));
+    const UniqueFindHandle find(::FindFirstFileW(exact.c_str(), &found));
     if (!find) {
         error = ::GetLastError();
         return false;

@@ -11,30 +11,32 @@ bool IsLetter(char16_t unit) {
     return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z');
 }
 
-// "\\?\" and "\\.\" (with either separator) introduce a path the system takes verbatim; in front
-// of a drive path they change nothing about which folder is meant.
+// "\\?\" and "\\.\" (with either separator), and the system's own "\??\", introduce a path
+// the system takes verbatim; in front of a drive path they change nothing about which folder is
+// meant.
 std::u16string_view WithoutDevicePrefix(std::u16string_view path) {
-    if (path.size() >= 6 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
-        (path[2] == u'?' || path[2] == u'.') && IsSeparator(path[3]) && IsLetter(path[4]) &&
-        path[5] == u':') {
-        return path.substr(4);
-    }
+    const bool win32Device = path.size() >= 6 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+                             (path[2] == u'?' || path[2] == u'.') && IsSeparator(path[3]);
+    const bool ntObject = path.size() >= 6 && path.substr(0, 4) == u"\\??\\";
+    if ((win32Device || ntObject) && IsLetter(path[4]) && path[5] == u':') return path.substr(4);
     return path;
 }
 
-// Windows ignores trailing dots and blanks of a name ("Data." is "Data").
-std::u16string_view TrimmedName(std::u16string_view name) {
-    while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.remove_suffix(1);
-    return name;
+// "x:" followed by nothing but dots ("D:.", "D:..") names the drive's current folder, which
+// for a process that never set one is the root: the drive itself.
+bool NamesTheRootRelatively(std::u16string_view afterColon) {
+    return !afterColon.empty() && afterColon.size() <= 2 &&
+           afterColon.find_first_not_of(u'.') == std::u16string_view::npos;
 }
 
 }  // namespace
 
 CanonicalRequest CanonicalizeRequest(std::u16string_view request) {
     CanonicalRequest result;
-    const std::u16string_view path = WithoutDevicePrefix(request);
-    const bool drivePath = path.size() >= 2 && IsLetter(path[0]) && path[1] == u':' &&
-                           (path.size() == 2 || IsSeparator(path[2]));
+    std::u16string_view path = WithoutDevicePrefix(request);
+    const bool onDrive = path.size() >= 2 && IsLetter(path[0]) && path[1] == u':';
+    if (onDrive && NamesTheRootRelatively(path.substr(2))) path = path.substr(0, 2);
+    const bool drivePath = onDrive && (path.size() == 2 || IsSeparator(path[2]));
     if (!drivePath) {
         result.path.assign(request);
         return result;
@@ -50,8 +52,10 @@ CanonicalRequest CanonicalizeRequest(std::u16string_view request) {
         at = end;
         if (name == u"..") {
             if (!names.empty()) names.pop_back();  // the root is its own parent
-        } else if (const std::u16string_view trimmed = TrimmedName(name); !trimmed.empty()) {
-            names.push_back(trimmed);
+        } else if (!name.empty() && name != u".") {
+            // Kept as listed: a trailing dot or blank is part of a name on disks other systems
+            // wrote ("dot." and "dot" can both be there), and the folder is opened exactly so.
+            names.push_back(name);
         }
     }
 

@@ -12,9 +12,10 @@ namespace trovelle {
 constexpr size_t kLongestPath = 32767;
 
 struct CanonicalRequest {
-    // A path on a drive letter: "x:" for a root, else "x:\name\name" with separators unified,
-    // no trailing separator, "." and ".." resolved and a "\\?\" prefix removed. Anything else
-    // (UNC paths, relative paths, device names) is not a drive path and keeps its spelling.
+    // A path on a drive letter: "x:" for a root ("x:." too), else "x:\name\name" with
+    // separators unified, no trailing separator, "." and ".." resolved, names otherwise as given,
+    // and a "\\?\", "\\.\" or "\??\" prefix removed. Anything else (UNC paths, relative
+    // paths, device names) is not a drive path and keeps its spelling.
     bool isDrivePath = false;
     Path path;
 };

@@ -13,7 +13,7 @@ TEST(RequestPath, EverySpellingOfADriveFolderBecomesOne) {
     for (std::u16string_view spelling :
          {u"D:\\Data", u"D:\\Data\\", u"D:/Data", u"D:\\Data\\.", u"D:\\Data\\sub\\..",
           u"\\\\?\\D:\\Data", u"//?/D:/Data/", u"\\\\.\\D:\\Data", u"D:\\\\Data", u"D:\\.\\Data",
-          u"D:\\..\\Data", u"D:\\Data.", u"D:\\Data \\", u"D:\\x\\y\\..\\..\\Data\\z\\.."}) {
+          u"D:\\..\\Data", u"\\??\\D:\\Data", u"D:\\x\\y\\..\\..\\Data\\z\\.."}) {
         const CanonicalRequest request = CanonicalizeRequest(spelling);
         EXPECT_TRUE(request.isDrivePath) << std::string(spelling.begin(), spelling.end());
         EXPECT_EQ(request.path, u"D:\\Data") << std::string(spelling.begin(), spelling.end());
@@ -22,7 +22,8 @@ TEST(RequestPath, EverySpellingOfADriveFolderBecomesOne) {
 
 TEST(RequestPath, RootsBecomeLetterAndColon) {
     for (std::u16string_view spelling : {u"D:", u"D:\\", u"D:/", u"\\\\?\\D:\\", u"D:\\a\\..",
-                                         u"D:\\..\\..", u"D:\\.\\"}) {
+                                         u"D:\\..\\..", u"D:\\.\\", u"D:.", u"D:..", u"\\??\\D:\\",
+                                         u"\\\\?\\D:."}) {
         EXPECT_EQ(Canonical(spelling), u"D:");
     }
 }
@@ -37,8 +38,13 @@ TEST(RequestPath, WhatIsNotADrivePathKeepsItsSpelling) {
     }
 }
 
-TEST(RequestPath, NamesKeepTheirOwnCaseAndInnerDots) {
+TEST(RequestPath, NamesKeepTheirOwnCaseAndEveryDotAndBlank) {
     EXPECT_EQ(Canonical(u"d:\\Ärger\\.hidden\\a.b.c\\..x"), u"d:\\Ärger\\.hidden\\a.b.c\\..x");
+    // Other systems write names ending in a dot or a blank beside the names without.
+    EXPECT_EQ(Canonical(u"D:\\x\\dot."), u"D:\\x\\dot.");
+    EXPECT_EQ(Canonical(u"D:\\sp \\in"), u"D:\\sp \\in");
+    EXPECT_EQ(Canonical(u"D:\\x\\...\\"), u"D:\\x\\...");
+    EXPECT_FALSE(CanonicalizeRequest(u"D:relative").isDrivePath);
     EXPECT_TRUE(MayHoldShortName(u"D:\\PROGRA~1"));
     EXPECT_FALSE(MayHoldShortName(u"D:\\Program Files"));
 }

@@ -7,6 +7,7 @@
 #include "CacheServerConnection.h"
 #include "Eventually.h"
 #include "UniqueHandle.h"
+#include "WideText.h"
 
 namespace trovelle::test {
 namespace {
@@ -175,6 +176,33 @@ TEST_F(CacheServer, FolderSizesFromTheServerMatchTheLocalSum) {
     EXPECT_CELL(Folder(kSize, At(L"\\Empty")), L"0 KB");
     EXPECT_CELL(File(kPercent, At(L"\\Pct\\quarter.bin")), kBullets12 + L" 25.00 %");
     EXPECT_CELL(Folder(kSort, std::wstring(kRemovableRoot) + L"\\Tree"), std::to_wstring(kTreeTotal));
+}
+
+// Names a Windows program reaches only in the exact form: each row shows its own item, alone and
+// from the answer shared by its parent's folder cells.
+TEST_F(CacheServer, NamesOnlyTheExactFormReachesShowTheirOwnItems) {
+    if (!ServerRegistered()) GTEST_SKIP() << "TrovexCache.exe is not installed";
+    StoreInteger(L"EnableCache", 1);
+    const std::wstring parent = At(L"\\HardNames");
+    const std::wstring exact = L"\\\\?\\" + parent;
+    RemoveTree(exact);
+    ::CreateDirectoryW(exact.c_str(), nullptr);
+    const std::pair<const wchar_t*, int> folders[] = {{L"dot", 400}, {L"dot.", 300}, {L"sp", 200}, {L"sp ", 100}};
+    for (const auto& [name, size] : folders) {
+        ASSERT_TRUE(::CreateDirectoryW((exact + L"\\" + name).c_str(), nullptr));
+        WriteFileOfSize(exact + L"\\" + name + L"\\f.bin", size);
+    }
+    WriteFileOfSize(exact + L"\\nul.txt", 1234);
+    EXPECT_CELL(File(kSort, parent + L"\\nul.txt"), L"1234");
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const auto& [name, size] : folders) {
+            SCOPED_TRACE("pass " + std::to_string(pass) + ": '" + ToUtf8(name) + "'");
+            EXPECT_CELL(Folder(kSort, parent + L"\\" + name), std::to_wstring(size));
+        }
+        EXPECT_CELL(Folder(kSort, parent), L"2234");
+        ::Sleep(1100);  // past the shared answer of the first pass
+    }
+    RemoveTree(exact);
 }
 
 // The folder cells of one parent share one answer from the server for a second. Whatever that

@@ -1,15 +1,18 @@
 #include "FolderWatch.h"
 
+#include <algorithm>
 #include <set>
 
 #include "FolderWorker.h"
 #include "WideText.h"
+#include "Win32FileSystem.h"
 #include "changes/ChangeRecords.h"
 
 namespace trovelle::browser {
 namespace {
 
 constexpr DWORD kBufferBytes = 64 * 1024;
+constexpr DWORD kEmptyFolderLookMs = 1000;
 constexpr DWORD kWatched = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                            FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
 
@@ -30,20 +33,37 @@ std::unique_ptr<FolderChanges> NamesIn(const uint8_t* batch, DWORD length, uint6
     return changes;
 }
 
-// Opened here rather than on the window's thread, which must never wait for a disk.
-void WatchUntilStopped(HWND window, std::wstring path, HANDLE stop, uint64_t generation) {
+void Post(HWND window, std::unique_ptr<FolderChanges> changes) {
+    if (::PostMessageW(window, kFolderChanged, 0, reinterpret_cast<LPARAM>(changes.get()))) {
+        changes.release();
+    }
+}
+
+enum class WatchEnd { Stopped, Failed, Emptied };
+
+// Whether the batch took an entry of the folder away and left it empty.
+bool Emptied(const std::wstring& path, const uint8_t* batch, DWORD length) {
+    const std::vector<ChangeRecord> records = DecodeChangeRecords(batch, length);
+    return std::any_of(records.begin(), records.end(), TakesAwayAnEntryOfItsOwn) &&
+           IsEmptyFolder(path);
+}
+
+// Opened here rather than on the window's thread, which must never wait for a disk. An emptied
+// folder is not held: under Wine a folder deleted while a handle is open on it stays until the
+// handle is closed (Windows ends the watch instead).
+WatchEnd WatchUntilEmptied(HWND window, const std::wstring& path, HANDLE stop, uint64_t generation) {
     const UniqueKernelHandle folder(::CreateFileW(
         path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
     const UniqueKernelHandle completed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!folder || !completed) return;  // the view stays, only without live updates
+    if (!folder || !completed) return WatchEnd::Failed;  // the view stays, only without live updates
     std::vector<uint8_t> buffer(kBufferBytes);
     for (;;) {
         OVERLAPPED overlapped = {};
         overlapped.hEvent = completed.Get();
         if (!::ReadDirectoryChangesW(folder.Get(), buffer.data(), kBufferBytes, TRUE, kWatched,
                                      nullptr, &overlapped, nullptr)) {
-            return;  // the folder went away; the next listing will say so
+            return WatchEnd::Failed;  // the folder went away; the next listing will say so
         }
         const HANDLE waits[] = {completed.Get(), stop};
         const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
@@ -51,14 +71,25 @@ void WatchUntilStopped(HWND window, std::wstring path, HANDLE stop, uint64_t gen
         if (woke != WAIT_OBJECT_0) {
             ::CancelIoEx(folder.Get(), &overlapped);
             ::GetOverlappedResult(folder.Get(), &overlapped, &bytes, TRUE);  // the buffer stays
-            return;                                                            // until it ends
+            return WatchEnd::Stopped;                                          // until it ends
         }
         const bool read = ::GetOverlappedResult(folder.Get(), &overlapped, &bytes, FALSE);
-        auto changes = NamesIn(buffer.data(), read ? bytes : 0, generation);
-        if (::PostMessageW(window, kFolderChanged, 0, reinterpret_cast<LPARAM>(changes.get()))) {
-            changes.release();
-        }
-        if (!read) return;
+        Post(window, NamesIn(buffer.data(), read ? bytes : 0, generation));
+        if (!read) return WatchEnd::Failed;
+        if (Emptied(path, buffer.data(), bytes)) return WatchEnd::Emptied;
+    }
+}
+
+// Watches again once an emptied folder holds something, looking once a second meanwhile.
+void WatchUntilStopped(HWND window, std::wstring path, HANDLE stop, uint64_t generation) {
+    while (WatchUntilEmptied(window, path, stop, generation) == WatchEnd::Emptied) {
+        do {
+            if (::WaitForSingleObject(stop, kEmptyFolderLookMs) != WAIT_TIMEOUT) return;
+        } while (IsEmptyFolder(path));
+        auto changes = std::make_unique<FolderChanges>();
+        changes->generation = generation;
+        changes->everything = true;  // what came meanwhile was not watched
+        Post(window, std::move(changes));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <string_view>
 
+#include "FolderKey.h"
 #include "WideText.h"
 #include "Win32FileSystem.h"
 #include "changes/ChangeRecords.h"
@@ -29,21 +30,10 @@ constexpr size_t kMostGuards = 1024;
 // shown folder rather than folders shown themselves, and only their folder is guarded.
 constexpr unsigned kGuardedSiblings = 3;
 
-// Paths folded as the cache folds its keys: ASCII letters only.
-std::wstring Folded(std::wstring path) {
-    for (wchar_t& unit : path) {
-        if (unit >= L'A' && unit <= L'Z') unit += L'a' - L'A';
-    }
-    return path;
-}
+// Guards are told apart as the cache tells folders apart.
+std::wstring Folded(const std::wstring& path) { return ToWide(FoldedKey(ToCore(path))); }
 
 std::wstring FolderAbove(const std::wstring& key) { return key.substr(0, key.rfind(L'\\')); }
-
-// Whether a record takes an item directly inside the watched folder away.
-bool TakesAwayAnItemOfItsOwn(const ChangeRecord& record) {
-    return (record.action == kActionRemoved || record.action == kActionRenamedOldName) &&
-           record.name.find(u'\\') == std::u16string::npos;
-}
 
 bool IdentityOf(HANDLE handle, RootIdentity& identity) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -84,15 +74,7 @@ public:
         return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
     }
     bool IsEmptyFolder(const std::wstring& folder) override {
-        WIN32_FIND_DATAW entry;
-        const UniqueFindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic,
-                                                       &entry, FindExSearchNameMatch, nullptr, 0));
-        if (!find) return false;
-        do {
-            const std::wstring_view name = entry.cFileName;
-            if (name != L"." && name != L"..") return false;
-        } while (::FindNextFileW(find.Get(), &entry));
-        return ::GetLastError() == ERROR_NO_MORE_FILES;
+        return trovelle::IsEmptyFolder(folder);
     }
 };
 
@@ -512,8 +494,8 @@ void DirectoryWatcher::RetireGuardsOf(DriveState& drive) {
 bool DirectoryWatcher::EmptiedBy(const WatchedRoot& guard, const ChangeBatch& batch) {
     const std::vector<ChangeRecord> records =
         DecodeChangeRecords(batch.records.data(), batch.records.size());
-    return std::any_of(records.begin(), records.end(), TakesAwayAnItemOfItsOwn) &&
-           system_.IsEmptyFolder(LongPathForm(guard.guardPath));
+    return std::any_of(records.begin(), records.end(), TakesAwayAnEntryOfItsOwn) &&
+           system_.IsEmptyFolder(guard.guardPath);
 }
 
 // The drive whose root `directory` is: the one let go with it, or else the one watching it

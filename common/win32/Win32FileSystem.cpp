@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "UniqueHandle.h"
 #include "WideText.h"
 
@@ -97,6 +99,27 @@ std::vector<wchar_t> FixedDriveLetters() {
         if (::GetDriveTypeW(root) == DRIVE_FIXED) letters.push_back(letter);
     }
     return letters;
+}
+
+bool IsEmptyFolder(const std::wstring& folder) {
+    // Read through a handle that lets others delete the folder meanwhile: FindFirstFileW's
+    // handle does not, and a user's deletion of the folder would fail while it is open.
+    const UniqueKernelHandle handle(::CreateFileW(
+        LongPathForm(folder).c_str(), FILE_LIST_DIRECTORY,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return false;
+    alignas(8) unsigned char buffer[4096];
+    while (::GetFileInformationByHandleEx(handle.Get(), FileIdBothDirectoryInfo, buffer, sizeof buffer)) {
+        for (size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + at);
+            const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") return false;
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
+    return ::GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 bool RunningUnderWine() {

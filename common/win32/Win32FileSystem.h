@@ -42,6 +42,9 @@ std::vector<wchar_t> FixedDriveLetters();
 // Whether this process runs under Wine, whose change notifications have gaps of their own.
 bool RunningUnderWine();
 
+// Whether the folder holds no entry; false when it cannot be listed.
+bool IsEmptyFolder(const std::wstring& folder);
+
 // The form of `path` that the file APIs open exactly as named, at any length up to the
 // system's limit: a canonical drive path ("x:\\name\\name") always gets the long-path prefix,
 // other forms only when they no longer fit the classic limit.

@@ -41,6 +41,11 @@ std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t lengt
     }
 }
 
+bool TakesAwayAnEntryOfItsOwn(const ChangeRecord& record) {
+    return (record.action == kActionRemoved || record.action == kActionRenamedOldName) &&
+           record.name.find(u'\\') == std::u16string::npos;
+}
+
 void ApplyChangeBatch(FolderCache& cache, const std::u16string& root, const uint8_t* batch,
                       size_t length) {
     const std::vector<ChangeRecord> records = DecodeChangeRecords(batch, length);

@@ -8,14 +8,19 @@ namespace trovelle {
 namespace {
 
 // Runs `request` on a running server's object; nothing when no server runs, since creating the
-// object would start one.
+// object would start one. One attempt only: a server that refuses is winding down, and asking
+// again would have COM start a successor that nobody asked for (it would scan every drive).
 template <typename Request>
 void AskRunningServer(Request&& request) {
     if (!CacheServerRuns()) return;
     // The calling thread may have its apartment already; this only counts it up for the call.
     const ComApartment apartment;
     if (!apartment) return;
-    if (Microsoft::WRL::ComPtr<ITrovelleCache> cache = ConnectToCacheServer()) request(*cache.Get());
+    Microsoft::WRL::ComPtr<ITrovelleCache> cache;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_TrovelleCache, nullptr, CLSCTX_LOCAL_SERVER,
+                                     IID_PPV_ARGS(&cache)))) {
+        request(*cache.Get());
+    }
 }
 
 }  // namespace

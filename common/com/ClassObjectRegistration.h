@@ -18,16 +18,18 @@ public:
         Revoke();
         return ::CoRegisterClassObject(clsid, classObject, context, flags, &cookie_);
     }
-    // S_OK when nothing is registered.
+    // The result of the revocation that withdrew the class object, however often it is asked
+    // (a server that withdrew it while winding down reports that one); S_OK when none was made.
     HRESULT Revoke() {
-        if (cookie_ == 0) return S_OK;
-        const HRESULT hr = ::CoRevokeClassObject(cookie_);
+        if (cookie_ == 0) return revoked_;
+        revoked_ = ::CoRevokeClassObject(cookie_);
         cookie_ = 0;
-        return hr;
+        return revoked_;
     }
 
 private:
     DWORD cookie_ = 0;
+    HRESULT revoked_ = S_OK;
 };
 
 }  // namespace trovelle

@@ -2,25 +2,37 @@
 
 #include <cstring>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
+#include "ProductNames.h"
 #include "SettingsStore.h"
+#include "UniqueHandle.h"
 
 namespace trovelle::browser {
 namespace {
 
+UniqueRegistryKey OpenBrowserKey(REGSAM access, bool create) {
+    UniqueRegistryKey key;
+    const LSTATUS status =
+        create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, kBrowserKeyPath, 0, nullptr, 0, access,
+                                   nullptr, key.Put(), nullptr)
+               : ::RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserKeyPath, 0, access, key.Put());
+    return status == ERROR_SUCCESS ? std::move(key) : UniqueRegistryKey();
+}
+
 // The raw bytes of one of this program's values, empty when it is missing.
 std::vector<BYTE> ReadValue(const wchar_t* name, DWORD type) {
-    const SettingsKey key = SettingsKey::OpenForReading();
+    const UniqueRegistryKey key = OpenBrowserKey(KEY_QUERY_VALUE, false);
     if (!key) return {};
     DWORD storedType = 0, size = 0;
-    if (::RegQueryValueExW(key.Handle(), name, nullptr, &storedType, nullptr, &size) !=
+    if (::RegQueryValueExW(key.Get(), name, nullptr, &storedType, nullptr, &size) !=
             ERROR_SUCCESS ||
         storedType != type) {
         return {};
     }
     std::vector<BYTE> bytes(size);
-    if (::RegQueryValueExW(key.Handle(), name, nullptr, nullptr, bytes.data(), &size) !=
+    if (::RegQueryValueExW(key.Get(), name, nullptr, nullptr, bytes.data(), &size) !=
         ERROR_SUCCESS) {
         return {};
     }
@@ -79,20 +91,34 @@ ColumnWidths ReadColumnWidths() {
     return widths;
 }
 
+// Earlier versions kept the window's values in the settings key, whose values every column
+// handler watches: they are taken out once, so that no save there wakes the handlers again.
+void RemoveValuesFromTheSettingsKey() {
+    const SettingsKey settings = SettingsKey::OpenForWriting(KEY_QUERY_VALUE | KEY_SET_VALUE);
+    if (!settings) return;
+    for (const wchar_t* name : {kLastFolderValue, kPlacementValue, kColumnWidthsValue}) {
+        if (::RegQueryValueExW(settings.Handle(), name, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS) {
+            ::RegDeleteValueW(settings.Handle(), name);
+        }
+    }
+}
+
 void SaveBrowserState(const std::wstring& folder, const WINDOWPLACEMENT& placement,
                       const ColumnWidths& widths) {
-    const SettingsKey key = SettingsKey::OpenForWriting(KEY_SET_VALUE);
+    RemoveValuesFromTheSettingsKey();
+    const UniqueRegistryKey key = OpenBrowserKey(KEY_SET_VALUE, true);
     if (!key) return;
-    WriteValue(key.Handle(), kLastFolderValue, REG_SZ, folder.c_str(),
+    WriteValue(key.Get(), kLastFolderValue, REG_SZ, folder.c_str(),
                (folder.size() + 1) * sizeof(wchar_t));
-    WriteValue(key.Handle(), kPlacementValue, REG_BINARY, &placement, sizeof(placement));
+    WriteValue(key.Get(), kPlacementValue, REG_BINARY, &placement, sizeof(placement));
     std::wstring list;
     for (const auto& [name, width] : widths) {
         list += name + L"=" + std::to_wstring(width);
         list += L'\0';
     }
     list += L'\0';
-    WriteValue(key.Handle(), kColumnWidthsValue, REG_MULTI_SZ, list.data(),
+    WriteValue(key.Get(), kColumnWidthsValue, REG_MULTI_SZ, list.data(),
                list.size() * sizeof(wchar_t));
 }
 

@@ -1,4 +1,4 @@
-// What the window remembers between runs, in values of its own under the product's settings key:
+// What the window remembers between runs, in a key of its own beside the product's settings key:
 // the last folder shown, the window's placement and the width of each column.
 #pragma once
 

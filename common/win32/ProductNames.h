@@ -13,6 +13,9 @@ inline constexpr wchar_t kSplashMutexName[] = L"TrovellePro_SplashMutex";
 inline constexpr wchar_t kConfigUpdateMessageName[] = L"TrovellePro.ConfigUpdate";
 // Under HKEY_CURRENT_USER.
 inline constexpr wchar_t kSettingsKeyPath[] = L"SOFTWARE\\Karvane\\Trovelle Pro\\Settings";
+// The window's own values (last folder, placement, column widths), apart from the settings,
+// which are binary by rule and watched by every column handler.
+inline constexpr wchar_t kBrowserKeyPath[] = L"SOFTWARE\\Karvane\\Trovelle Pro\\Browser";
 inline constexpr wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr wchar_t kRunValueName[] = L"TrovexCache";
 

@@ -11,6 +11,7 @@
 #include "ChildProcess.h"
 #include "Eventually.h"
 #include "TestFiles.h"
+#include "UniqueHandle.h"
 #include "WideText.h"
 #include "text/CellNumber.h"
 #include <gtest/gtest.h>
@@ -203,6 +204,38 @@ TEST(Browser, LiveTotalsFollowAGrownFileWithoutF5KeepingTheSelection) {
         ::SendMessageW(browser.List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     EXPECT_GE(selected, 0) << "the selection was lost";
     EXPECT_EQ(browser.Cell(selected, 0), L"sub");
+}
+
+// The settings key, which every column handler watches, holds binary values only: the window
+// keeps its own in a key of its own, and takes away what an older version left there.
+TEST(Browser, WindowValuesLiveInAKeyOfTheirOwn) {
+    const wchar_t settingsKey[] = L"SOFTWARE\\Karvane\\Trovelle Pro\\Settings";
+    const wchar_t old[] = L"D:\\Old";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, settingsKey, L"BrowserFolder", REG_SZ, old,
+                                sizeof(old)), ERROR_SUCCESS);
+    BrowserProcess browser(kSample);
+    ASSERT_TRUE(browser.WaitForFolder(kSample));
+    ASSERT_TRUE(browser.Close());
+
+    UniqueRegistryKey settings;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, settingsKey, 0, KEY_QUERY_VALUE, settings.Put()),
+              ERROR_SUCCESS);
+    wchar_t name[256];
+    DWORD type = 0;
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (::RegEnumValueW(settings.Get(), index, name, &length, nullptr, &type, nullptr,
+                            nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY)) << Printable(name);
+    }
+    wchar_t folder[MAX_PATH] = {};
+    DWORD bytes = sizeof(folder);
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Karvane\\Trovelle Pro\\Browser",
+                             L"BrowserFolder", RRF_RT_REG_SZ, nullptr, folder, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(folder, kSample);
 }
 
 TEST(Browser, TwoWindowsAtOnceEachOnItsFolder) {

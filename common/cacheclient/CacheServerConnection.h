@@ -23,7 +23,8 @@ HRESULT CreateCacheObject(Microsoft::WRL::ComPtr<ITrovelleCache>& cache);
 // The cache object; `result` (when given) gets the outcome.
 Microsoft::WRL::ComPtr<ITrovelleCache> ConnectToCacheServer(HRESULT* result = nullptr);
 
-// Empties a running server's cache; starts no server when none runs.
+// Empties a running server's cache; starts no server when none runs or one is winding down
+// (a single attempt).
 void ResetRunningCache();
 
 // Has a running server give up its own reference, so that it ends after its last client;

@@ -32,6 +32,8 @@ std::wstring Environment(const wchar_t* name) {
 const std::wstring kCurrentVersion = Environment(L"TROVELLE_CURRENT_VERSION");
 const std::wstring kOlderVersion = Environment(L"TROVELLE_OLDER_VERSION");
 constexpr wchar_t kSettings[] = L"HKCU\\Software\\Karvane\\Trovelle Pro\\Settings|";
+// What the window remembers (its last folder, placement, column widths) is the user's too.
+constexpr wchar_t kWindowValues[] = L"HKCU\\Software\\Karvane\\Trovelle Pro\\Browser|";
 constexpr wchar_t kKeptTitle[] = L"Kept";
 
 // Windows Installer's own lists of products; their container keys stay once made.
@@ -50,6 +52,7 @@ const std::vector<std::wstring> kNotRegistration = {
     kInstallerLists[0], kInstallerLists[1], kWindowVerbs[0], kWindowVerbs[1],
     L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\",
     kSettings,
+    kWindowValues,
 };
 
 std::wstring Lines(const std::vector<std::wstring>& lines) {
@@ -298,7 +301,7 @@ TEST_F(Package, RemovalEndsTheRunningServerAndLeavesNothingBehind) {
     // keys that only the product's entries filled.
     const RegistrySnapshot after = TakeRegistrySnapshot();
     const std::vector<std::wstring> left =
-        Without(Added(untouched_, after), {kInstallerLists[0], kInstallerLists[1], kSettings});
+        Without(Added(untouched_, after), {kInstallerLists[0], kInstallerLists[1], kSettings, kWindowValues});
     // Windows Installer also deletes a key that its removal left empty when the key was there,
     // empty, before (a fresh prefix has two such parents): only those may be gone.
     std::vector<std::wstring> gone;

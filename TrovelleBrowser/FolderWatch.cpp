@@ -1,6 +1,5 @@
 #include "FolderWatch.h"
 
-#include <algorithm>
 #include <set>
 
 #include "FolderWorker.h"
@@ -43,9 +42,7 @@ enum class WatchEnd { Stopped, Failed, Emptied };
 
 // Whether the batch took an entry of the folder away and left it empty.
 bool Emptied(const std::wstring& path, const uint8_t* batch, DWORD length) {
-    const std::vector<ChangeRecord> records = DecodeChangeRecords(batch, length);
-    return std::any_of(records.begin(), records.end(), TakesAwayAnEntryOfItsOwn) &&
-           IsEmptyFolder(path);
+    return TakesAwayAnEntryOfItsOwn(batch, length) && IsEmptyFolder(path);
 }
 
 // Opened here rather than on the window's thread, which must never wait for a disk. An emptied

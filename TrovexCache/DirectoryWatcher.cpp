@@ -492,9 +492,7 @@ void DirectoryWatcher::RetireGuardsOf(DriveState& drive) {
 }
 
 bool DirectoryWatcher::EmptiedBy(const WatchedRoot& guard, const ChangeBatch& batch) {
-    const std::vector<ChangeRecord> records =
-        DecodeChangeRecords(batch.records.data(), batch.records.size());
-    return std::any_of(records.begin(), records.end(), TakesAwayAnEntryOfItsOwn) &&
+    return TakesAwayAnEntryOfItsOwn(batch.records.data(), batch.records.size()) &&
            system_.IsEmptyFolder(guard.guardPath);
 }
 

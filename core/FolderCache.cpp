@@ -32,11 +32,6 @@ uint64_t SteadyMilliseconds() {
 
 Path DriveOf(std::u16string_view key) { return Path(key.substr(0, 2)); }
 
-// A removal or the old name of a rename: the item is no longer at the reported path.
-bool TakesItemAway(uint32_t action) {
-    return action == kActionRemoved || action == kActionRenamedOldName;
-}
-
 // The length of the part of `path` above its first name that may be short.
 size_t BeforeFirstShortName(std::u16string_view path) {
     size_t kept = 0;

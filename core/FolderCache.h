@@ -27,6 +27,11 @@ enum ChangeAction : uint32_t {
     kActionRenamedNewName = 5,
 };
 
+// A removal or the old name of a rename: the item is no longer at the reported path.
+inline bool TakesItemAway(uint32_t action) {
+    return action == kActionRemoved || action == kActionRenamedOldName;
+}
+
 struct ChangeRecord {
     uint32_t action = 0;
     std::u16string name;  // relative to the watched root

@@ -1,5 +1,7 @@
 #include "ChangeRecords.h"
 
+#include <algorithm>
+
 #include "FolderCache.h"
 
 namespace trovelle {
@@ -41,9 +43,11 @@ std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t lengt
     }
 }
 
-bool TakesAwayAnEntryOfItsOwn(const ChangeRecord& record) {
-    return (record.action == kActionRemoved || record.action == kActionRenamedOldName) &&
-           record.name.find(u'\\') == std::u16string::npos;
+bool TakesAwayAnEntryOfItsOwn(const uint8_t* batch, size_t length) {
+    const std::vector<ChangeRecord> records = DecodeChangeRecords(batch, length);
+    return std::any_of(records.begin(), records.end(), [](const ChangeRecord& record) {
+        return TakesItemAway(record.action) && record.name.find(u'\\') == std::u16string::npos;
+    });
 }
 
 void ApplyChangeBatch(FolderCache& cache, const std::u16string& root, const uint8_t* batch,

@@ -17,8 +17,8 @@ namespace trovelle {
 // not start on DWORD boundaries: Windows aligns them, Wine packs them.
 std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t length);
 
-// Whether a record takes away an item directly inside the watched folder (not one below it).
-bool TakesAwayAnEntryOfItsOwn(const ChangeRecord& record);
+// Whether a batch takes away an item directly inside the watched folder (not one below it).
+bool TakesAwayAnEntryOfItsOwn(const uint8_t* batch, size_t length);
 
 // Applies one completed read of the watch on `root` ("x:\\", or a folder with a trailing
 // separator) to the cache. A batch that carries no usable record (a failed or overflowed read,

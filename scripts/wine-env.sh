@@ -1,7 +1,14 @@
 # Sourced by the scripts: where the project's own Wine prefix and test drives live.
 TROVELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TROVELLE_BUILD=${TROVELLE_BUILD:-$TROVELLE_ROOT/build}
+# The Wine tests run side by side in lanes, each a prefix with drives of its own; CTest hands a
+# test its lane as "id:N,slots:1". Lane 0 is the project's prefix (the demo's and the benchmarks').
+if [ -z "${TROVELLE_LANE:-}" ] && [[ "${CTEST_RESOURCE_GROUP_0_LANES:-}" =~ id:([0-9]+) ]]; then
+    TROVELLE_LANE=${BASH_REMATCH[1]}
+fi
+export TROVELLE_LANE=${TROVELLE_LANE:-0}
 WINE_ROOT=$TROVELLE_BUILD/wine
+[ "$TROVELLE_LANE" = 0 ] || WINE_ROOT=$TROVELLE_BUILD/wine/lane$TROVELLE_LANE
 # TROVELLE_WINEPREFIX names another prefix (the installer tests use a fresh one of their own).
 export WINEPREFIX=${TROVELLE_WINEPREFIX:-$WINE_ROOT/prefix}
 export WINEDEBUG=-all

@@ -25,7 +25,7 @@ cached_folders() {
 }
 
 show "$folder through the Details-view host"
-echo "TrovexCache.exe is running: $(pgrep -fc '^C:.*TrovexCache\.exe' || true) process," \
+echo "TrovexCache.exe is running: $(cache_servers_of_prefix | wc -l) process," \
      "$(cached_folders) folders in its tree"
 
 if [ $# -eq 0 ]; then

@@ -18,6 +18,17 @@ export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export HOME=$WINE_ROOT/home
 DRIVES=$WINE_ROOT/drives
 
+# The process ids of this prefix's cache servers: the servers of other prefixes on the machine
+# (the other lanes' tests) are none of this prefix's business.
+cache_servers_of_prefix() {
+    local pid
+    for pid in $(pgrep -f '^[A-Za-z]:.*TrovexCache\.exe'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+            echo "$pid"
+    done
+    return 0
+}
+
 # Waits until the prefix's Wine session has ended, at most $1 seconds. A cache server left
 # running (by `make run`, say) lives until a client releases it, so a plain `wineserver -w`
 # could wait for good: what still runs after the bound is ended, and said so.

@@ -17,7 +17,7 @@ wine "$client" rescan 1000 "$tree" >"$log" 2>&1 &
 asking=$!
 server=
 for _ in $(seq 100); do
-    server=$(pgrep -f '^C:.*TrovexCache\.exe' | head -n1) && [ -n "$server" ] && break
+    server=$(cache_servers_of_prefix | head -n1) && [ -n "$server" ] && break
     sleep 0.05
 done
 [ -n "$server" ] || { echo "FAIL: no server started"; exit 1; }
@@ -42,7 +42,7 @@ wine "$client" cells 'D:\Sample' TrovelleCellsGo >"$log" 2>&1 &
 cells=$!
 for _ in $(seq 300); do grep -q 'first cell' "$log" && break; sleep 0.1; done
 echo "handler: $(tr -d '\r' <"$log" | grep 'first cell')"
-server=$(pgrep -f '^C:.*TrovexCache\.exe' | head -n1)
+server=$(cache_servers_of_prefix | head -n1)
 [ -n "$server" ] || { echo "FAIL: the handler started no server"; exit 1; }
 kill -9 "$server"
 wine "$client" signal TrovelleCellsGo >/dev/null 2>&1

@@ -14,15 +14,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-servers_of_prefix() {  # the prefix's cache servers; other prefixes on the machine are not ours
-    for pid in $(pgrep -f 'TrovexCache\.exe'); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
-            echo "$pid"
-    done
-}
-
 wine 'C:\Program Files\Trovelle Pro\Tools\CacheClient.exe' size 'D:\Sample' >"$log" 2>&1
-[ -n "$(servers_of_prefix)" ] || { echo "FAIL: no cache server runs; nothing was tested"; exit 1; }
+[ -n "$(cache_servers_of_prefix)" ] || { echo "FAIL: no cache server runs; nothing was tested"; exit 1; }
 
 ln -sfn "$DRIVES/elsewhere" "$link"  # the script has a link to rewrite
 start=$(date +%s)
@@ -32,5 +25,5 @@ took=$(( $(date +%s) - start ))
 echo "wine-prefix.sh: exit $status after $took s"
 [ $status -eq 0 ] || { echo "FAIL: the script did not end by itself:"; cat "$log"; exit 1; }
 [ "$(readlink "$link")" = "$original" ] || { echo "FAIL: the drive link was not rewritten"; exit 1; }
-[ -z "$(servers_of_prefix)" ] || { echo "FAIL: the cache server outlived the rewrite"; exit 1; }
+[ -z "$(cache_servers_of_prefix)" ] || { echo "FAIL: the cache server outlived the rewrite"; exit 1; }
 echo "PASS"

@@ -14,7 +14,9 @@
 #include "ChildProcess.h"
 #include "Eventually.h"
 #include "LeftoverServer.h"
+#include "ProductNames.h"
 #include "TestFiles.h"
+#include "UniqueHandle.h"
 
 namespace trovelle::test {
 namespace {
@@ -84,6 +86,53 @@ Clock::time_point ReleaseAServer() {
     return Clock::now();
 }
 
+// Stands in for a server at the moment it winds down: it holds the instance mutex, and its class
+// object refuses a creation as an ending server does, then is withdrawn and the mutex given up,
+// so that a second attempt would have COM start a new server.
+class EndingServer final : public IClassFactory {
+public:
+    EndingServer() : mutex_(::CreateMutexW(nullptr, FALSE, kCacheServerMutexName)) {
+        registered_ = ::CoRegisterClassObject(CLSID_TrovelleCache, this, CLSCTX_LOCAL_SERVER,
+                                              REGCLS_MULTIPLEUSE, &cookie_);
+    }
+    ~EndingServer() { Withdraw(); }
+    EndingServer(const EndingServer&) = delete;
+    EndingServer& operator=(const EndingServer&) = delete;
+
+    HRESULT Registered() const { return registered_; }
+    int Refusals() const { return refusals_; }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (iid != IID_IUnknown && iid != IID_IClassFactory) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** object) override {
+        *object = nullptr;
+        ++refusals_;
+        Withdraw();
+        return CO_E_SERVER_STOPPING;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+private:
+    void Withdraw() {
+        if (SUCCEEDED(registered_) && cookie_ != 0) ::CoRevokeClassObject(cookie_);
+        cookie_ = 0;
+        mutex_.Reset();
+    }
+
+    UniqueKernelHandle mutex_;
+    HRESULT registered_ = E_FAIL;
+    DWORD cookie_ = 0;
+    int refusals_ = 0;
+};
+
 class WindDown : public ServerTestSuite {
 protected:
     void SetUp() override {
@@ -129,6 +178,21 @@ TEST_F(WindDown, ASuccessorStartedWhileTheServerEndsServes) {
     cache.Reset();
     StopCacheServer();
     EXPECT_EQ(WaitForExitCode(successor.process.Get(), 15000), 0u) << "it was the one serving";
+}
+
+// Reset cache (toolbar menu, settings program) reaches a running server only: a server that
+// refuses because it is ending counts as none, and no successor is started for it.
+TEST_F(WindDown, ResetCacheOfAnEndingServerStartsNoOther) {
+    {
+        EndingServer ending;
+        ASSERT_EQ(ending.Registered(), S_OK);
+        ASSERT_TRUE(CacheServerRuns());
+        ResetRunningCache();
+        EXPECT_EQ(ending.Refusals(), 1);
+    }
+    EXPECT_FALSE(CacheServerRuns()) << "a server was started for the reset";
+    ResetRunningCache();  // no server runs: nothing at all
+    EXPECT_FALSE(CacheServerRuns());
 }
 
 }  // namespace

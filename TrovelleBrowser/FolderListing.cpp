@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "FolderItems.h"
+#include "Win32FileSystem.h"
 
 namespace trovelle::browser {
 namespace {
@@ -65,8 +66,8 @@ DWORD ListDrives(std::vector<BrowserItem>& items) {
     const DWORD length = ::GetLogicalDriveStringsW(static_cast<DWORD>(std::size(roots)), roots);
     if (length == 0 || length >= std::size(roots)) return ::GetLastError();
     for (const wchar_t* root = roots; *root != L'\0'; root += ::wcslen(root) + 1) {
-        const UINT type = ::GetDriveTypeW(root);
-        if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE) continue;
+        const DriveType type = DriveTypeOf(root[0]);
+        if (type != DriveType::Fixed && type != DriveType::Removable) continue;
         SHFILEINFOW info = {};
         ::SHGetFileInfoW(root, 0, &info, sizeof(info),
                          SHGFI_DISPLAYNAME | SHGFI_TYPENAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);

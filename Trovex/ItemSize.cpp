@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "FolderKey.h"
 #include "FolderSize.h"
+#include "index/FolderKey.h"
 #include "ParentFolder.h"
-#include "Settings.h"
+#include "settings/Settings.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
 #include "Win32FileSystem.h"

@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
+#include "CacheConnection.h"
 #include "ColumnSettings.h"
-#include "FolderSize.h"
 
 namespace trovelle {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "FolderSize.h"
+#include "CacheConnection.h"
 #include "ItemSize.h"
 #include "WideText.h"
 #include "Win32FileSystem.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "Settings.h"
+#include "settings/Settings.h"
 
 namespace trovelle {
 

@@ -1,13 +1,14 @@
 #include "CacheObject.h"
 
+#include "cache/ChangeBatch.h"
+#include "cache/RequestPath.h"
+#include "changes/ChangeRecords.h"
 #include "DebugDump.h"
-#include "FolderKey.h"
+#include "index/FolderKey.h"
 #include "OutOfMemoryAnswer.h"
-#include "RequestPath.h"
 #include "SafeVector.h"
 #include "StartupCaching.h"
 #include "WideText.h"
-#include "changes/ChangeRecords.h"
 
 namespace trovelle {
 
@@ -63,8 +64,7 @@ TrovelleCacheObject::~TrovelleCacheObject() {
 HRESULT TrovelleCacheObject::InitializeCache() {
     startupScans_ = 0;
     for (const wchar_t letter : FixedDriveLetters()) {
-        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        watcher_.AddDirectory(root);
+        watcher_.AddDirectory(DriveRoot(letter).c_str());
     }
     watcher_.Watch(DirectoryWatcher::kStart);
     return S_OK;
@@ -157,8 +157,7 @@ STDMETHODIMP TrovelleCacheObject::GetSubfolderSizes(BSTR parent, BSTR folder, UI
 
 void TrovelleCacheObject::OnChange(std::unique_ptr<ChangeBatch> batch) {
     // A lost batch carries no bytes, which makes every folder of its drive stale.
-    const char16_t drive[] = {static_cast<char16_t>(batch->letter), u':', u'\\'};
-    const std::u16string root = std::u16string(drive, 3) + ToCore(batch->under);
+    const std::u16string root = ToCore(DriveRoot(batch->letter) + batch->under);
     ApplyChangeBatch(cache_, root, batch->records.data(), batch->records.size());
 }
 

@@ -10,12 +10,12 @@
 #include <string>
 
 #include "BackgroundWork.h"
+#include "cache/FolderCache.h"
 #include "ChangeLog.h"
 #include "ComObject.h"
 #include "CriticalSection.h"
 #include "DirectoryWatcher.h"
 #include "DispatchFromTypeLib.h"
-#include "FolderCache.h"
 #include "TrovexCache.h"
 #include "WatchedDrives.h"
 #include "Win32FileSystem.h"

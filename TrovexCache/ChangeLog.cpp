@@ -1,7 +1,7 @@
 #include "ChangeLog.h"
 
-#include "FolderKey.h"
-#include "RequestPath.h"
+#include "cache/RequestPath.h"
+#include "index/FolderKey.h"
 #include "WideText.h"
 
 namespace trovelle {

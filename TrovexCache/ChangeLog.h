@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "cache/FolderCache.h"
 #include "CriticalSection.h"
-#include "FolderCache.h"
 #include "UniqueHandle.h"
 
 namespace trovelle {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "FolderCache.h"
+#include "cache/FolderCache.h"
 
 namespace trovelle {
 

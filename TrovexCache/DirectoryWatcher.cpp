@@ -5,10 +5,10 @@
 #include <new>
 #include <string_view>
 
-#include "FolderKey.h"
+#include "changes/ChangeRecords.h"
+#include "index/FolderKey.h"
 #include "WideText.h"
 #include "Win32FileSystem.h"
-#include "changes/ChangeRecords.h"
 
 namespace trovelle {
 namespace {
@@ -71,7 +71,7 @@ public:
     }
     void Cancel(HANDLE root, OVERLAPPED* overlapped) override { ::CancelIoEx(root, overlapped); }
     bool IsFixed(const std::wstring& root) override {
-        return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
+        return !root.empty() && DriveTypeOf(root[0]) == DriveType::Fixed;
     }
     bool IsEmptyFolder(const std::wstring& folder) override {
         return trovelle::IsEmptyFolder(folder);
@@ -148,7 +148,7 @@ DirectoryWatcher::DirectoryWatcher(ChangeSink& sink, DWORD bufferBytes, WatchSys
         auto drive = std::make_unique<DriveState>();
         drive->watcher = this;
         drive->letter = static_cast<wchar_t>(L'a' + index);
-        drive->path = {drive->letter, L':', L'\\'};
+        drive->path = DriveRoot(drive->letter);
         drives_[index] = std::move(drive);
     }
 }

@@ -7,7 +7,8 @@
 #include <windows.h>
 
 #include "DirectoryWatcher.h"
-#include "Platform.h"
+#include "system/Platform.h"
+#include "Win32FileSystem.h"
 
 namespace trovelle {
 
@@ -20,23 +21,18 @@ public:
     DriveType TypeOfRoot(char16_t firstUnit) override {
         const auto letter = static_cast<wchar_t>(firstUnit);
         if (watcher_.IsArmed(letter)) return DriveType::Fixed;
-        const DriveType type = SystemType(letter);
+        const DriveType type = DriveTypeOf(letter);
         return type == DriveType::Fixed ? DriveType::Unknown : type;
     }
 
     // Arms the watch of a fixed drive that has none (its back-off allowing); a bounded wait.
     void ArmIfFixed(wchar_t letter) {
-        if (!watcher_.IsArmed(letter) && SystemType(letter) == DriveType::Fixed) {
+        if (!watcher_.IsArmed(letter) && DriveTypeOf(letter) == DriveType::Fixed) {
             watcher_.EnsureWatched(letter);
         }
     }
 
 private:
-    static DriveType SystemType(wchar_t letter) {
-        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        return static_cast<DriveType>(::GetDriveTypeW(root));
-    }
-
     DirectoryWatcher& watcher_;
 };
 

@@ -27,11 +27,11 @@
 #include <thread>
 #include <vector>
 
-#include "FolderCache.h"
-#include "FolderIndex.h"
-#include "FolderKey.h"
-#include "PosixDirectoryLister.h"
-#include "StdLock.h"
+#include "cache/FolderCache.h"
+#include "index/FolderIndex.h"
+#include "index/FolderKey.h"
+#include "system/PosixDirectoryLister.h"
+#include "system/StdLock.h"
 
 namespace {
 

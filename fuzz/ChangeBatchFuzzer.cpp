@@ -13,13 +13,14 @@
 #include <string_view>
 #include <vector>
 
-#include "FakeFileSystem.h"
-#include "FolderCache.h"
-#include "FolderKey.h"
-#include "FuzzCheck.h"
-#include "StdLock.h"
-#include "WindowsChangeFeed.h"
+#include "cache/ChangeBatch.h"
+#include "cache/FolderCache.h"
 #include "changes/ChangeRecords.h"
+#include "FakeFileSystem.h"
+#include "FuzzCheck.h"
+#include "index/FolderKey.h"
+#include "system/StdLock.h"
+#include "WindowsChangeFeed.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "cache/FolderCache.h"
+#include "cache/RequestPath.h"
 #include "FakeFileSystem.h"
-#include "FolderCache.h"
-#include "FolderKey.h"
 #include "FuzzCheck.h"
-#include "RequestPath.h"
-#include "StdLock.h"
+#include "index/FolderKey.h"
+#include "system/StdLock.h"
 
 namespace {
 

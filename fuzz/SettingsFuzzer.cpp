@@ -11,7 +11,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "Settings.h"
+#include "settings/Settings.h"
 
 namespace {
 

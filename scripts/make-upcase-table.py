@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes core/UpcaseTable.inc: the simple upper-case mapping of the Basic Multilingual
+"""Writes core/index/UpcaseTable.inc: the simple upper-case mapping of the Basic Multilingual
 Plane as runs (first, last, delta, stride), the mapping a case-insensitive file system uses to
 compare names. Characters whose upper case is several characters (such as U+00DF) keep their own
 value, as file systems do."""

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
+#include "cache/FolderCache.h"
 #include "CriticalSection.h"
-#include "FolderCache.h"
-#include "Win32FileSystem.h"
 #include "WideText.h"
+#include "Win32FileSystem.h"
 
 int wmain(int argc, wchar_t** argv) {
     using namespace trovelle;

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "cache/FolderCache.h"
 #include "CriticalSection.h"
-#include "FolderCache.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
 #include "Win32FileSystem.h"

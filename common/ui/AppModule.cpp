@@ -1,6 +1,6 @@
 #include "AppModule.h"
 
-#include "Platform.h"
+#include "system/Platform.h"
 
 namespace trovelle::ui {
 

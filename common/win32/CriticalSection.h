@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "Platform.h"
+#include "system/Platform.h"
 
 namespace trovelle {
 

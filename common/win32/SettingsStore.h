@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ProductNames.h"
-#include "Settings.h"
+#include "settings/Settings.h"
 #include "UniqueHandle.h"
 
 namespace trovelle {

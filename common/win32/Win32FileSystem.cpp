@@ -95,8 +95,7 @@ std::wstring WithoutLongPathPrefix(std::wstring path) {
 std::vector<wchar_t> FixedDriveLetters() {
     std::vector<wchar_t> letters;
     for (wchar_t letter = L'a'; letter <= L'z'; ++letter) {
-        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-        if (::GetDriveTypeW(root) == DRIVE_FIXED) letters.push_back(letter);
+        if (DriveTypeOf(letter) == DriveType::Fixed) letters.push_back(letter);
     }
     return letters;
 }
@@ -174,9 +173,14 @@ bool Win32DirectoryLister::Identify(const Path& folder, FolderIdentity& identity
     return true;
 }
 
+std::wstring DriveRoot(wchar_t letter) { return {letter, L':', L'\\'}; }
+
+DriveType DriveTypeOf(wchar_t letter) {
+    return static_cast<DriveType>(::GetDriveTypeW(DriveRoot(letter).c_str()));
+}
+
 DriveType Win32DriveTypes::TypeOfRoot(char16_t firstUnit) {
-    const wchar_t root[] = {static_cast<wchar_t>(firstUnit), L':', L'\\', L'\0'};
-    return static_cast<DriveType>(::GetDriveTypeW(root));
+    return DriveTypeOf(static_cast<wchar_t>(firstUnit));
 }
 
 }  // namespace trovelle

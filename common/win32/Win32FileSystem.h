@@ -4,7 +4,7 @@
 #include <atomic>
 #include <vector>
 
-#include "Platform.h"
+#include "system/Platform.h"
 
 namespace trovelle {
 
@@ -30,6 +30,12 @@ private:
     std::atomic<uint64_t> listings_{0};
     std::atomic<bool> cancelled_{false};
 };
+
+// "x:\\": the root folder of the drive with the letter `letter`.
+std::wstring DriveRoot(wchar_t letter);
+
+// The system's type of the drive with the letter `letter`.
+DriveType DriveTypeOf(wchar_t letter);
 
 class Win32DriveTypes : public DriveTypeQuery {
 public:

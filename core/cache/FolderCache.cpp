@@ -1,4 +1,4 @@
-#include "FolderCache.h"
+#include "cache/FolderCache.h"
 
 #include <algorithm>
 
@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "FolderKey.h"
-#include "FolderWalk.h"
-#include "RequestPath.h"
+#include "cache/RequestPath.h"
+#include "index/FolderKey.h"
+#include "walk/FolderWalk.h"
 
 namespace trovelle {
 namespace {

@@ -10,32 +10,14 @@
 #include <unordered_map>
 #include <vector>
 
-#include "FolderIndex.h"
-#include "PathAliases.h"
-#include "RequestPath.h"
-#include "Platform.h"
-#include "SubtreeHelpers.h"
+#include "cache/PathAliases.h"
+#include "cache/RequestPath.h"
+#include "changes/ChangeRecord.h"
+#include "index/FolderIndex.h"
+#include "system/Platform.h"
+#include "walk/SubtreeHelpers.h"
 
 namespace trovelle {
-
-// Change actions as the system reports them in a change record.
-enum ChangeAction : uint32_t {
-    kActionAdded = 1,
-    kActionRemoved = 2,
-    kActionModified = 3,
-    kActionRenamedOldName = 4,
-    kActionRenamedNewName = 5,
-};
-
-// A removal or the old name of a rename: the item is no longer at the reported path.
-inline bool TakesItemAway(uint32_t action) {
-    return action == kActionRemoved || action == kActionRenamedOldName;
-}
-
-struct ChangeRecord {
-    uint32_t action = 0;
-    std::u16string name;  // relative to the watched root
-};
 
 // What the cache met since it started; read by the debug dump, the tests and the benchmarks.
 struct CacheCounters {

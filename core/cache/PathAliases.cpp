@@ -1,8 +1,8 @@
-#include "PathAliases.h"
+#include "cache/PathAliases.h"
 
 #include <algorithm>
 
-#include "FolderKey.h"
+#include "index/FolderKey.h"
 
 namespace trovelle {
 namespace {

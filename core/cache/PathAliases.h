@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Platform.h"
+#include "system/Platform.h"
 
 namespace trovelle {
 

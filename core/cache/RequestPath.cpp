@@ -1,4 +1,4 @@
-#include "RequestPath.h"
+#include "cache/RequestPath.h"
 
 #include <vector>
 

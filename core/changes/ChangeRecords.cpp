@@ -1,8 +1,7 @@
-#include "ChangeRecords.h"
+#include "changes/ChangeRecords.h"
 
 #include <algorithm>
 
-#include "FolderCache.h"
 
 namespace trovelle {
 namespace {
@@ -48,18 +47,6 @@ bool TakesAwayAnEntryOfItsOwn(const uint8_t* batch, size_t length) {
     return std::any_of(records.begin(), records.end(), [](const ChangeRecord& record) {
         return TakesItemAway(record.action) && record.name.find(u'\\') == std::u16string::npos;
     });
-}
-
-void ApplyChangeBatch(FolderCache& cache, const std::u16string& root, const uint8_t* batch,
-                      size_t length) {
-    const std::vector<ChangeRecord> records = DecodeChangeRecords(batch, length);
-    if (records.empty()) {
-        ++cache.Counters().overflows;
-        // The watched folder: the drive for a root ("x:\\"), else the folder without its separator.
-        cache.InvalidateAllUnder(root.size() <= 3 ? root.substr(0, 2) : root.substr(0, root.size() - 1));
-        return;
-    }
-    cache.ApplyChanges(root, records);
 }
 
 }  // namespace trovelle

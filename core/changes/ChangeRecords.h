@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "FolderCache.h"
+#include "changes/ChangeRecord.h"
 
 namespace trovelle {
 
@@ -19,12 +19,5 @@ std::vector<ChangeRecord> DecodeChangeRecords(const uint8_t* batch, size_t lengt
 
 // Whether a batch takes away an item directly inside the watched folder (not one below it).
 bool TakesAwayAnEntryOfItsOwn(const uint8_t* batch, size_t length);
-
-// Applies one completed read of the watch on `root` ("x:\\", or a folder with a trailing
-// separator) to the cache. A batch that carries no usable record (a failed or overflowed read,
-// or malformed bytes) stands for changes that are unknown, so every cached folder at or below
-// the watched one is made stale instead.
-void ApplyChangeBatch(FolderCache& cache, const std::u16string& root, const uint8_t* batch,
-                      size_t length);
 
 }  // namespace trovelle

@@ -1,10 +1,10 @@
-#include "FolderIndex.h"
+#include "index/FolderIndex.h"
 
 #include <cstring>
 #include <new>
 
-#include "FolderKey.h"
-#include "PathNames.h"
+#include "index/FolderKey.h"
+#include "index/PathNames.h"
 
 namespace trovelle {
 namespace {

@@ -9,9 +9,9 @@
 #include <optional>
 #include <string_view>
 
-#include "NodeArena.h"
-#include "Platform.h"
-#include "Totals.h"
+#include "index/NodeArena.h"
+#include "index/Totals.h"
+#include "system/Platform.h"
 
 namespace trovelle {
 

@@ -1,4 +1,4 @@
-#include "FolderKey.h"
+#include "index/FolderKey.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,7 +15,7 @@ struct UpcaseRun {
 };
 
 constexpr UpcaseRun kUpcaseRuns[] = {
-#include "UpcaseTable.inc"
+#include "index/UpcaseTable.inc"
 };
 
 char16_t Upcase(char16_t unit) {

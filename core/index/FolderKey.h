@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "Platform.h"
+#include "system/Platform.h"
 
 namespace trovelle {
 

@@ -1,4 +1,4 @@
-#include "NodeArena.h"
+#include "index/NodeArena.h"
 
 #include <cstring>
 #include <new>

@@ -1,9 +1,9 @@
-#include "PathNames.h"
+#include "index/PathNames.h"
 
 #include <bit>
 #include <cstring>
 
-#include "FolderKey.h"
+#include "index/FolderKey.h"
 
 namespace trovelle {
 namespace {

@@ -1,4 +1,4 @@
-#include "PosixDirectoryLister.h"
+#include "system/PosixDirectoryLister.h"
 
 #include <dirent.h>
 #include <fcntl.h>

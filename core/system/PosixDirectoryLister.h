@@ -1,7 +1,7 @@
 // Lists folders of the Linux file system; used by the native tests and benchmarks.
 #pragma once
 
-#include "Platform.h"
+#include "system/Platform.h"
 
 namespace trovelle {
 

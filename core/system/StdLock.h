@@ -3,7 +3,7 @@
 // The cache lock for native programs (tests and benchmarks).
 #include <mutex>
 
-#include "Platform.h"
+#include "system/Platform.h"
 
 namespace trovelle {
 

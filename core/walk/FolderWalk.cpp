@@ -1,4 +1,4 @@
-#include "FolderWalk.h"
+#include "walk/FolderWalk.h"
 
 #include <algorithm>
 #include <map>
@@ -6,8 +6,8 @@
 #include <tuple>
 #include <utility>
 
-#include "SubtreeHelpers.h"
-#include "Totals.h"
+#include "index/Totals.h"
+#include "walk/SubtreeHelpers.h"
 
 namespace trovelle {
 namespace {

@@ -10,41 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "FolderIndex.h"
-#include "Platform.h"
+#include "system/Platform.h"
+#include "walk/WalkFrame.h"
 
 namespace trovelle {
 
-struct Measured {
-    uint64_t total = 0;
-    bool complete = true;  // false: some folder below could not be listed, followed or kept
-};
-
-// A subfolder still to be measured; links are checked against the descent path first.
-struct Subfolder {
-    std::u16string name;
-    bool isLink = false;
-};
-
-// A subfolder given to another thread to walk whole, and the threads that take them.
-struct OfferedSubtree;
 class SubtreeHelpers;
-
-// One folder on the current descent path.
-struct WalkFrame {
-    Path path;
-    FolderRecord record;  // what is known of it already; a fresh record knows nothing
-    bool kept = false;    // its result goes to the keeper
-    bool complete = true;
-    std::vector<Subfolder> subfolders;
-    size_t next = 0;
-    uint64_t fileSum = 0;
-    uint64_t childSum = 0;
-    std::optional<FolderIdentity> identity;  // filled only when a link needs comparing
-    bool reachedThroughLink = false;
-    // Per subfolder, when another thread was offered it.
-    std::vector<std::shared_ptr<OfferedSubtree>> offered;
-};
 
 // How a link met below a folder is counted.
 struct LinkPlan {

@@ -1,4 +1,4 @@
-#include "SubtreeHelpers.h"
+#include "walk/SubtreeHelpers.h"
 
 #include <algorithm>
 #include <new>

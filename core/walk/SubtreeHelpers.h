@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "FolderWalk.h"
-#include "Platform.h"
+#include "system/Platform.h"
+#include "walk/WalkFrame.h"
 
 namespace trovelle {
 

@@ -1,3 +1,4 @@
+#include "cache/ChangeBatch.h"
 #include "changes/ChangeRecords.h"
 
 #include <gtest/gtest.h>
@@ -6,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "cache/FolderCache.h"
 #include "FakeFileSystem.h"
-#include "FolderCache.h"
-#include "StdLock.h"
+#include "system/StdLock.h"
 
 namespace trovelle {
 namespace {

@@ -1,6 +1,6 @@
 #include "FakeFileSystem.h"
 
-#include "FolderKey.h"
+#include "index/FolderKey.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform.h"
+#include "system/Platform.h"
 
 namespace trovelle::testing {
 

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "cache/FolderCache.h"
 #include "FakeFileSystem.h"
-#include "FolderCache.h"
-#include "FolderKey.h"
-#include "StdLock.h"
+#include "index/FolderKey.h"
+#include "system/StdLock.h"
 
 namespace trovelle {
 namespace {

@@ -1,4 +1,4 @@
-#include "FolderCache.h"
+#include "cache/FolderCache.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FakeFileSystem.h"
-#include "StdLock.h"
+#include "system/StdLock.h"
 
 namespace trovelle {
 namespace {

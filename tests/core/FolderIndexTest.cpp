@@ -1,4 +1,4 @@
-#include "FolderIndex.h"
+#include "index/FolderIndex.h"
 
 #include <gtest/gtest.h>
 

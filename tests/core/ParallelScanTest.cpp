@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "cache/FolderCache.h"
 #include "FakeFileSystem.h"
-#include "FolderCache.h"
-#include "StdLock.h"
+#include "system/StdLock.h"
 
 namespace trovelle {
 namespace {

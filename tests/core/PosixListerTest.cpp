@@ -1,4 +1,4 @@
-#include "PosixDirectoryLister.h"
+#include "system/PosixDirectoryLister.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FolderCache.h"
-#include "StdLock.h"
+#include "cache/FolderCache.h"
+#include "system/StdLock.h"
 
 namespace trovelle {
 namespace {

@@ -1,8 +1,8 @@
-#include "RequestPath.h"
+#include "cache/RequestPath.h"
 
 #include <gtest/gtest.h>
 
-#include "FolderKey.h"
+#include "index/FolderKey.h"
 
 namespace trovelle {
 namespace {

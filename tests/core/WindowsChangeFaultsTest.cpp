@@ -2,9 +2,9 @@
 // cache as Windows' watch reports it, with no Wine defence on.
 #include <gtest/gtest.h>
 
+#include "cache/FolderCache.h"
 #include "FakeFileSystem.h"
-#include "FolderCache.h"
-#include "StdLock.h"
+#include "system/StdLock.h"
 #include "WindowsChangeFeed.h"
 
 namespace trovelle {

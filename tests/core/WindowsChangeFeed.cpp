@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "FolderKey.h"
+#include "cache/ChangeBatch.h"
 #include "changes/ChangeRecords.h"
+#include "index/FolderKey.h"
 
 namespace trovelle::testing {
 namespace {

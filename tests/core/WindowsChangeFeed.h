@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "cache/FolderCache.h"
 #include "FakeFileSystem.h"
-#include "FolderCache.h"
 
 namespace trovelle::testing {
 

@@ -1,6 +1,6 @@
 #include "WindowsStorm.h"
 
-#include "FolderKey.h"
+#include "index/FolderKey.h"
 
 namespace trovelle::testing {
 namespace {

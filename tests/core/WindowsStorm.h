@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "cache/FolderCache.h"
 #include "FakeFileSystem.h"
-#include "FolderCache.h"
-#include "StdLock.h"
+#include "system/StdLock.h"
 #include "WindowsChangeFeed.h"
 
 namespace trovelle::testing {

@@ -6,9 +6,9 @@
 
 #include <limits>
 
+#include "cache/FolderCache.h"
 #include "FakeFileSystem.h"
-#include "FolderCache.h"
-#include "StdLock.h"
+#include "system/StdLock.h"
 
 namespace trovelle {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <oleauto.h>
 
+#include "cache/FolderCache.h"
 #include "CriticalSection.h"
-#include "FolderCache.h"
 #include "SafeVector.h"
 #include "UniqueBstr.h"
 #include "WideText.h"

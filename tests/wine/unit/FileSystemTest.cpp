@@ -5,11 +5,11 @@
 
 #include <string>
 
+#include "cache/FolderCache.h"
 #include "CriticalSection.h"
-#include "FolderCache.h"
 #include "UniqueHandle.h"
-#include "Win32FileSystem.h"
 #include "WideText.h"
+#include "Win32FileSystem.h"
 
 namespace trovelle {
 namespace {

@@ -20,6 +20,8 @@ tools='C:\Program Files\Trovelle Pro\Tools'
 echo
 "$here/wine-run.sh" "$tools\\bench_cache_server.exe"
 echo
+"$here/../bench/wine/server-memory.sh"
+echo
 "$here/wine-run.sh" "$tools\\bench_listing.exe"
 echo
 "$here/wine-run.sh" "$tools\\bench_watch.exe"

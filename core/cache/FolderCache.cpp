@@ -90,11 +90,11 @@ public:
             // not be linked to it, so it is measured without being stored.
             const std::u16string_view name = std::u16string_view(frame.path).substr(parent->path.size() + 1);
             node = index.FindOrCreateChild(*above, name);
-            if (node != nullptr && node->Name() != name) {
+            if (node != nullptr && !(node->Name() == name)) {
                 // A case-sensitive file system can hold both spellings side by side: the node
                 // belongs to the one listed under its spelling, and the other is measured
                 // without one, so that neither is counted twice.
-                if (Lists(*parent, node->Name())) {
+                if (Lists(*parent, node->Name().ToPath())) {
                     node = nullptr;
                 } else {
                     index.Respell(*node, name);
@@ -200,7 +200,7 @@ std::vector<KnownSubfolder> FolderCache::KnownSubfolders(CanonicalRequest parent
     if (!GoesThroughTree(parent)) return known;
     LockGuard guard(lock_);
     index_.ForEachValidSubfolder(parent.path, [&](const FolderNode& node) {
-        known.push_back({Path(node.Name()), node.Total()});
+        known.push_back({node.Name().ToPath(), node.Total()});
     });
     return known;
 }

@@ -16,11 +16,60 @@ constexpr size_t kMaxNameLength = 32767;
 
 static_assert(sizeof(FolderNode) == 56, "the name follows the node; keep the node compact");
 
-char16_t* NameUnits(FolderNode& node) { return reinterpret_cast<char16_t*>(&node + 1); }
+// Whether every unit of the name, and its other case, fits in one byte. The micro sign and
+// y with diaeresis are the two Latin-1 letters whose upper case lies beyond it.
+bool FitsNarrow(std::u16string_view name) {
+    for (const char16_t unit : name) {
+        if (unit > 0xFF || unit == 0xB5 || unit == 0xFF) return false;
+    }
+    return true;
+}
 
-size_t BlockBytes(size_t nameLength) { return sizeof(FolderNode) + nameLength * sizeof(char16_t); }
+size_t BlockBytes(size_t nameLength, bool narrow) {
+    return sizeof(FolderNode) + nameLength * (narrow ? 1 : sizeof(char16_t));
+}
+
+size_t BlockBytes(const FolderNode& node) {
+    return BlockBytes(node.nameLength, node.narrowName != 0);
+}
+
+// Writes `name` after the node in the node's form; a respelling keeps the form, since a name
+// that fits in one byte a unit fits in every case.
+void WriteName(FolderNode& node, std::u16string_view name) {
+    if (node.narrowName) {
+        auto* units = reinterpret_cast<uint8_t*>(&node + 1);
+        for (size_t at = 0; at < name.size(); ++at) units[at] = static_cast<uint8_t>(name[at]);
+    } else {
+        std::memcpy(reinterpret_cast<char16_t*>(&node + 1), name.data(),
+                    name.size() * sizeof(char16_t));
+    }
+}
+
+// Whether a stored name and `name` are one folder's (equal once folded).
+bool SameName(const NodeName& stored, std::u16string_view name) {
+    if (stored.size() != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char16_t unit = stored[i];
+        if (unit != name[i] && FoldUnit(unit) != FoldUnit(name[i])) return false;
+    }
+    return true;
+}
 
 }  // namespace
+
+Path NodeName::ToPath() const {
+    Path path(size_, u'\0');
+    for (size_t at = 0; at < size_; ++at) path[at] = (*this)[at];
+    return path;
+}
+
+bool operator==(const NodeName& name, std::u16string_view other) {
+    if (name.size() != other.size()) return false;
+    for (size_t at = 0; at < other.size(); ++at) {
+        if (name[at] != other[at]) return false;
+    }
+    return true;
+}
 
 FolderIndex::FolderIndex() { ResetIndex(); }
 
@@ -32,7 +81,7 @@ void FolderIndex::ResetIndex() {
     buckets_.reset(new NodeId[bucketCount_]());
     nodeCount_ = cachedCount_ = 0;
     // The top holds no name and sits in no bucket: nothing can find it by a path.
-    top_ = arena_.Allocate(BlockBytes(0));
+    top_ = arena_.Allocate(BlockBytes(0, false));
     if (top_ != NodeArena::kNone) new (&At(top_)) FolderNode();
     if (top_ != NodeArena::kNone) At(top_).self = top_;
 }
@@ -95,10 +144,12 @@ FolderNode* FolderIndex::Find(std::u16string_view path) const {
 FolderNode* FolderIndex::Create(NodeId parentId, std::u16string_view name, uint32_t hash,
                                 bool cached) {
     if (name.size() > kMaxNameLength) return nullptr;
-    const NodeId id = arena_.Allocate(BlockBytes(name.size()));
+    const bool narrow = FitsNarrow(name);
+    const NodeId id = arena_.Allocate(BlockBytes(name.size(), narrow));
     if (id == NodeArena::kNone) return nullptr;
     FolderNode& node = *new (&At(id)) FolderNode();
-    std::memcpy(NameUnits(node), name.data(), name.size() * sizeof(char16_t));
+    node.narrowName = narrow ? 1 : 0;
+    WriteName(node, name);
     node.nameLength = static_cast<uint16_t>(name.size());
     node.self = id;
     node.hash = hash;
@@ -166,7 +217,7 @@ FolderNode* FolderIndex::FindOrCreateChild(FolderNode& parent, std::u16string_vi
 
 void FolderIndex::Respell(FolderNode& node, std::u16string_view name) {
     if (!SameName(node.Name(), name)) return;
-    std::memcpy(NameUnits(node), name.data(), name.size() * sizeof(char16_t));
+    WriteName(node, name);
 }
 
 bool FolderIndex::Store(std::u16string_view path, const FolderRecord& record) {
@@ -197,7 +248,7 @@ void FolderIndex::Destroy(FolderNode& node) {
     if (node.cached) --cachedCount_;
     ++shape_;
     const NodeId id = node.self;
-    const size_t bytes = BlockBytes(node.nameLength);
+    const size_t bytes = BlockBytes(node);
     node.~FolderNode();
     arena_.Free(id, bytes);
 }
@@ -365,7 +416,7 @@ Path FolderIndex::KeyOf(const FolderNode& node) const {
     }
     Path key(length, u'\\');
     for (const FolderNode* at = &node; at->self != top_; at = &At(at->parent)) {
-        const std::u16string_view name = at->Name();
+        const NodeName name = at->Name();
         length -= name.size();
         for (size_t i = 0; i < name.size(); ++i) key[length + i] = FoldUnit(name[i]);
         if (at->parent != top_) --length;  // the separator stays in place
@@ -385,7 +436,8 @@ void FolderIndex::ForEach(const std::function<void(const CachedFolderView&)>& vi
     const FolderNode* node = &At(top.firstChild);
     for (;;) {
         if (node->parent != top_) key.push_back(u'\\');
-        for (char16_t unit : node->Name()) key.push_back(FoldUnit(unit));
+        const NodeName name = node->Name();
+        for (size_t unit = 0; unit < name.size(); ++unit) key.push_back(FoldUnit(name[unit]));
         if (node->cached) {
             const FolderNode& above = At(node->parent);
             visit({key, *node, above.cached ? &above : nullptr});

@@ -17,6 +17,28 @@ namespace trovelle {
 
 using NodeId = NodeArena::Id;
 
+// A folder's name as its node stores it: one byte a unit when every unit, in either case, fits
+// in one (most names, and half the memory), two bytes a unit otherwise.
+class NodeName {
+public:
+    NodeName(const void* units, size_t size, bool narrow)
+        : units_(units), size_(size), narrow_(narrow) {}
+
+    size_t size() const { return size_; }
+    char16_t operator[](size_t at) const {
+        return narrow_ ? static_cast<const uint8_t*>(units_)[at]
+                       : static_cast<const char16_t*>(units_)[at];
+    }
+    Path ToPath() const;
+    // Unit for unit, case included.
+    friend bool operator==(const NodeName& name, std::u16string_view other);
+
+private:
+    const void* units_;
+    size_t size_;
+    bool narrow_;
+};
+
 // One folder of the tree. A node either holds a cached record (`cached`) or only keeps the
 // place of a folder above cached ones that was never measured itself, so that every cached
 // folder sits at its own place in the tree. The name follows the node in the same block.
@@ -38,13 +60,12 @@ struct FolderNode {
     uint8_t sizeInvalid : 1;
     uint8_t childSizeInvalid : 1;
     uint8_t cached : 1;
+    uint8_t narrowName : 1;  // the name is stored one byte a unit
 
-    FolderNode() : sizeInvalid(1), childSizeInvalid(1), cached(0) {}
+    FolderNode() : sizeInvalid(1), childSizeInvalid(1), cached(0), narrowName(0) {}
 
     // The name as the folder was first met (a listing's spelling replaces a request's).
-    std::u16string_view Name() const {
-        return {reinterpret_cast<const char16_t*>(this + 1), nameLength};
-    }
+    NodeName Name() const { return {this + 1, nameLength, narrowName != 0}; }
     bool IsValid() const { return childSizeInvalid == 0 && sizeInvalid == 0; }
     uint64_t Total() const { return AddCapped(size, childSize); }
 };

@@ -58,14 +58,6 @@ uint32_t HashName(uint32_t parent, std::u16string_view name) {
     return Finish(hash, name.size());
 }
 
-bool SameName(std::u16string_view stored, std::u16string_view name) {
-    if (stored.size() != name.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (stored[i] != name[i] && FoldUnit(stored[i]) != FoldUnit(name[i])) return false;
-    }
-    return true;
-}
-
 bool PathNameWalk::Next(uint32_t parent, std::u16string_view& name, uint32_t& hash) {
     if (done_) return false;
     const char16_t* const start = path_.data() + next_;

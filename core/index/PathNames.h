@@ -10,8 +10,6 @@ namespace trovelle {
 
 // The hash of `name` under the node `parent`; equal for every spelling that folds alike.
 uint32_t HashName(uint32_t parent, std::u16string_view name);
-// Whether two names are one folder's (equal once folded).
-bool SameName(std::u16string_view stored, std::u16string_view name);
 
 // Walks a path's names from the first to the last, hashing each as HashName does while it looks
 // for the backslash that ends it: one pass over the path, four units at a time. An empty path

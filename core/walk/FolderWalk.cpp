@@ -61,10 +61,13 @@ public:
             WalkFrame& top = stack_.back();
             if (top.next < top.subfolders.size()) {
                 const size_t at = top.next++;
-                if (at < top.offered.size() && top.offered[at] &&
-                    !offering_->Helpers().Claim(*top.offered[at])) {
-                    Credit(top.offered[at]->measured);  // a helper walked it
-                    continue;
+                if (at < top.offered.size() && top.offered[at]) {
+                    // Let go of the offer at once: a wide folder's offers add up.
+                    const std::shared_ptr<OfferedSubtree> offer = std::move(top.offered[at]);
+                    if (!offering_->Helpers().Claim(*offer)) {
+                        Credit(offer->measured);  // a helper walked it
+                        continue;
+                    }
                 }
                 const Subfolder& sub = top.subfolders[at];
                 Visit(ChildPath(top.path, sub.name), sub.isLink);
@@ -156,7 +159,7 @@ private:
             auto subtree = std::make_shared<OfferedSubtree>();
             subtree->walk = offering_;
             subtree->above = above;
-            subtree->path = ChildPath(top.path, top.subfolders[at].name);
+            subtree->subfolder = at;
             top.offered[at] = subtree;
             offers.push_back(std::move(subtree));
         }
@@ -230,7 +233,10 @@ uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* kee
     ScanScope scope(lister);
     if (helpers == nullptr) return Walk(lister, keeper, nullptr).Measure(folder).total;
     OfferingWalk offering(*helpers, [&](const OfferedSubtree& subtree) {
-        return Walk(lister, keeper, &offering).Measure(subtree.path, subtree.above.get());
+        const WalkFrame& parent = subtree.above->back();
+        return Walk(lister, keeper, &offering)
+            .Measure(ChildPath(parent.path, parent.subfolders[subtree.subfolder].name),
+                     subtree.above.get());
     });
     return Walk(lister, keeper, &offering).Measure(folder).total;
 }

@@ -39,12 +39,14 @@ private:
     unsigned walking_ = 0;  // subtrees a helper is on; guarded by the helpers' mutex
 };
 
-// A subfolder given to the helpers, with the descent path down to its parent.
+// A subfolder given to the helpers, with the descent path down to its parent. A folder offers
+// all its subfolders at once, so an offer holds no path of its own: its name is among the
+// parent's subfolders (the last frame of `above`).
 struct OfferedSubtree {
     enum class State { Offered, Walking, Done, Taken };
     OfferingWalk* walk = nullptr;
     std::shared_ptr<const std::vector<WalkFrame>> above;
-    Path path;
+    size_t subfolder = 0;  // its place among the parent's subfolders
     State state = State::Offered;
     Measured measured;  // once Done
 };

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "index/FolderKey.h"
+
 namespace trovelle {
 namespace {
 
@@ -50,6 +52,40 @@ TEST(FolderIndex, NamesDifferingOnlyInCaseAreOneFolderAndAListingRespellsIt) {
     FolderNode* deeper = index.FindOrCreateChild(*upper, u"ärger");
     EXPECT_NE(deeper, upper) << "one name under two parents is two folders";
     EXPECT_EQ(index.Count(), 4u);
+}
+
+// Names are kept one byte a unit when they and their other case fit; the micro sign and y with
+// diaeresis do not (their upper case lies beyond Latin-1), nor does any wider unit.
+TEST(FolderIndex, NamesKeptInEitherWidthAreFoundRespelledAndFoldedAlike) {
+    FolderIndex index;
+    FolderNode* root = index.FindOrCreate(u"c:");
+    for (const std::u16string_view name : {u"plain", u"Çà et là", u"µm", u"naïveÿ", u"Ωmega"}) {
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        FolderNode* node = index.FindOrCreateChild(*root, name);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(node->Name(), name);
+        EXPECT_EQ(node->Name().ToPath(), Path(name));
+        Path folded;
+        for (const char16_t unit : name) folded.push_back(FoldUnit(unit));
+        EXPECT_EQ(index.FindOrCreateChild(*root, folded), node);
+        index.Respell(*node, folded);
+        EXPECT_EQ(node->Name(), folded);
+        EXPECT_EQ(index.Find(u"c:\\" + Path(name)), node);
+    }
+    EXPECT_EQ(index.FindOrCreateChild(*root, u"ÇÀ ET LÀ")->narrowName, 1u);
+    EXPECT_EQ(index.FindOrCreateChild(*root, u"µm")->narrowName, 0u);
+    EXPECT_EQ(index.FindOrCreateChild(*root, u"Ωmega")->narrowName, 0u);
+    EXPECT_EQ(index.Count(), 6u);
+    // A block goes back to the arena with the size it was cut at: removing and re-creating
+    // every name leaves the arena as it was.
+    const size_t reserved = index.BytesReserved();
+    for (int round = 0; round < 10000; ++round) {
+        for (const std::u16string_view name : {u"plain", u"µm"}) {
+            ASSERT_TRUE(index.RemoveAt(u"c:\\" + Path(name)));
+            ASSERT_NE(index.FindOrCreateChild(*root, name), nullptr);
+        }
+    }
+    EXPECT_EQ(index.BytesReserved(), reserved);
 }
 
 TEST(FolderIndex, AFolderCachedOnItsOwnIsJoinedByItsParentLater) {

@@ -6,13 +6,13 @@ JOBS       ?= 2
 # Tests at once: the Wine tests wait far more than they compute, one per lane (three lanes).
 TEST_JOBS  ?= 4
 
-.PHONY: run test bench fuzz deps build native windows prefix install msi clean
+.PHONY: run test bench fuzz fuzzers deps build native windows prefix install msi clean
 
 run: msi prefix
 	scripts/install-package.sh
 	scripts/run-demo.sh $(FOLDER)
 
-test: build prefix install
+test: build fuzzers prefix install
 	cd $(NATIVE) && ctest --output-on-failure -j$(TEST_JOBS)
 
 bench: build prefix install
@@ -21,6 +21,11 @@ bench: build prefix install
 # libFuzzer targets of the core (clang, build/fuzz): a fixed number of executions each.
 fuzz: deps
 	JOBS=$(JOBS) fuzz/run.sh campaign
+
+# The fuzz targets built before the tests, whose short runs of them are CTest tests: a build
+# inside the test run would take both cores from the Wine tests.
+fuzzers: deps
+	@if command -v clang++ >/dev/null; then JOBS=$(JOBS) fuzz/run.sh build; fi
 
 deps:
 	scripts/install-deps.sh

@@ -6,11 +6,13 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/wine-env.sh"
 # Names of the lengths real folders have (17 and 28 characters): a folder's name is stored with it.
+# The tree goes again afterwards: on the drive the tests walk, showing D:\ would measure it cold.
 tree="$DRIVES/fixed/Tree50k"
 folders=50050
-if [ ! -f "$tree/zz-done.txt" ]; then
-    rm -rf "$tree"
-    python3 - "$tree" <<'MAKE'
+out=$(mktemp)
+trap 'rm -rf "$out" "$tree"' EXIT
+rm -rf "$tree"
+python3 - "$tree" <<'MAKE'
 import os, sys
 for a in range(50):
     for b in range(1000):
@@ -19,12 +21,8 @@ for a in range(50):
         with open(os.path.join(folder, "notes.txt"), "w") as notes:
             notes.write("x" * (a + b))
 MAKE
-    printf 'complete' > "$tree/zz-done.txt"
-fi
 
 client='C:\Program Files\Trovelle Pro\Tools\CacheClient.exe'
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
 ask() { wine "$client" "$@" >"$out" 2>&1 || { cat "$out" >&2; exit 1; }; }
 server_rss_kib() {
     local pid

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <cwchar>
-#include <utility>
 #include <vector>
 
 #include "ProductNames.h"
@@ -12,18 +11,9 @@
 namespace trovelle::browser {
 namespace {
 
-UniqueRegistryKey OpenBrowserKey(REGSAM access, bool create) {
-    UniqueRegistryKey key;
-    const LSTATUS status =
-        create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, kBrowserKeyPath, 0, nullptr, 0, access,
-                                   nullptr, key.Put(), nullptr)
-               : ::RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserKeyPath, 0, access, key.Put());
-    return status == ERROR_SUCCESS ? std::move(key) : UniqueRegistryKey();
-}
-
 // The raw bytes of one of this program's values, empty when it is missing.
 std::vector<BYTE> ReadValue(const wchar_t* name, DWORD type) {
-    const UniqueRegistryKey key = OpenBrowserKey(KEY_QUERY_VALUE, false);
+    const UniqueRegistryKey key = OpenUserKey(kBrowserKeyPath, KEY_QUERY_VALUE, false);
     if (!key) return {};
     DWORD storedType = 0, size = 0;
     if (::RegQueryValueExW(key.Get(), name, nullptr, &storedType, nullptr, &size) !=
@@ -94,20 +84,18 @@ ColumnWidths ReadColumnWidths() {
 // Earlier versions kept the window's values in the settings key, whose values every column
 // handler watches: they are taken out once, so that no save there wakes the handlers again.
 void RemoveValuesFromTheSettingsKey() {
-    const SettingsKey settings = SettingsKey::OpenForWriting(KEY_QUERY_VALUE | KEY_SET_VALUE);
+    // A missing settings key holds none; it is not made for this.
+    const SettingsKey settings = SettingsKey::OpenExisting(KEY_SET_VALUE);
     if (!settings) return;
     for (const wchar_t* name : {kLastFolderValue, kPlacementValue, kColumnWidthsValue}) {
-        if (::RegQueryValueExW(settings.Handle(), name, nullptr, nullptr, nullptr, nullptr) ==
-            ERROR_SUCCESS) {
-            ::RegDeleteValueW(settings.Handle(), name);
-        }
+        ::RegDeleteValueW(settings.Handle(), name);  // one that is not there changes nothing
     }
 }
 
 void SaveBrowserState(const std::wstring& folder, const WINDOWPLACEMENT& placement,
                       const ColumnWidths& widths) {
     RemoveValuesFromTheSettingsKey();
-    const UniqueRegistryKey key = OpenBrowserKey(KEY_SET_VALUE, true);
+    const UniqueRegistryKey key = OpenUserKey(kBrowserKeyPath, KEY_SET_VALUE, true);
     if (!key) return;
     WriteValue(key.Get(), kLastFolderValue, REG_SZ, folder.c_str(),
                (folder.size() + 1) * sizeof(wchar_t));

@@ -9,29 +9,25 @@ const wchar_t* NameOf(Setting setting) { return AsWide(InfoOf(setting).name); }
 
 }  // namespace
 
+UniqueRegistryKey OpenUserKey(const wchar_t* path, REGSAM access, bool create) {
+    UniqueRegistryKey key;
+    const LSTATUS status =
+        create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   access, nullptr, key.Put(), nullptr)
+               : ::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, access, key.Put());
+    return status == ERROR_SUCCESS ? std::move(key) : UniqueRegistryKey();
+}
+
 SettingsKey SettingsKey::OpenForReading() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        key = nullptr;
-    }
-    return SettingsKey(key);
+    return SettingsKey(OpenUserKey(kSettingsKeyPath, KEY_READ, false));
 }
 
 SettingsKey SettingsKey::OpenForWriting(REGSAM access) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          access, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        key = nullptr;
-    }
-    return SettingsKey(key);
+    return SettingsKey(OpenUserKey(kSettingsKeyPath, access, true));
 }
 
 SettingsKey SettingsKey::OpenExisting(REGSAM access) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, access, &key) != ERROR_SUCCESS) {
-        key = nullptr;
-    }
-    return SettingsKey(key);
+    return SettingsKey(OpenUserKey(kSettingsKeyPath, access, false));
 }
 
 Bytes SettingsKey::ReadOver(Setting setting, Bytes preset) const {
@@ -85,16 +81,6 @@ LSTATUS SettingsKey::WriteText(Setting setting, const std::wstring& text) const 
 
 namespace {
 
-// For writing: the key is made when missing.
-UniqueRegistryKey OpenRunKey() {
-    UniqueRegistryKey key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
-        key.Release();
-    }
-    return key;
-}
-
 // A path as long as the system's classic limit, terminator included: a longer value is no entry
 // of ours.
 constexpr DWORD kRunEntryCapacity = MAX_PATH * sizeof(wchar_t);
@@ -102,7 +88,7 @@ constexpr DWORD kRunEntryCapacity = MAX_PATH * sizeof(wchar_t);
 }  // namespace
 
 LSTATUS WriteRunEntry(const std::wstring& serverPath) {
-    UniqueRegistryKey key = OpenRunKey();
+    const UniqueRegistryKey key = OpenUserKey(kRunKeyPath, KEY_ALL_ACCESS, true);
     if (!key) return ERROR_ACCESS_DENIED;
     return ::RegSetValueExW(key.Get(), kRunValueName, 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(serverPath.c_str()),
@@ -110,18 +96,15 @@ LSTATUS WriteRunEntry(const std::wstring& serverPath) {
 }
 
 LSTATUS DeleteRunEntry() {
-    UniqueRegistryKey key = OpenRunKey();
+    const UniqueRegistryKey key = OpenUserKey(kRunKeyPath, KEY_ALL_ACCESS, true);
     if (!key) return ERROR_ACCESS_DENIED;
     return ::RegDeleteValueW(key.Get(), kRunValueName);
 }
 
 bool HasRunEntry() {
     // Only read: looking must neither create the key nor need the right to write it.
-    UniqueRegistryKey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_QUERY_VALUE, key.Put()) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
+    const UniqueRegistryKey key = OpenUserKey(kRunKeyPath, KEY_QUERY_VALUE, false);
+    if (!key) return false;
     wchar_t path[kRunEntryCapacity / sizeof(wchar_t)] = {};
     DWORD length = kRunEntryCapacity;
     return ::RegQueryValueExW(key.Get(), kRunValueName, nullptr, nullptr,

@@ -4,12 +4,17 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "ProductNames.h"
 #include "settings/Settings.h"
 #include "UniqueHandle.h"
 
 namespace trovelle {
+
+// A key of the current user's: opened with `access`, or made when missing if `create`. Empty when
+// neither works.
+UniqueRegistryKey OpenUserKey(const wchar_t* path, REGSAM access, bool create);
 
 class SettingsKey {
 public:
@@ -38,7 +43,7 @@ public:
     LSTATUS WriteBytes(Setting setting, const Bytes& bytes) const;
 
 private:
-    explicit SettingsKey(HKEY key) : key_(key) {}
+    explicit SettingsKey(UniqueRegistryKey key) : key_(std::move(key)) {}
     UniqueRegistryKey key_;
 };
 

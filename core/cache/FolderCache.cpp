@@ -90,7 +90,7 @@ public:
             // not be linked to it, so it is measured without being stored.
             const std::u16string_view name = std::u16string_view(frame.path).substr(parent->path.size() + 1);
             node = index.FindOrCreateChild(*above, name);
-            if (node != nullptr && !(node->Name() == name)) {
+            if (node != nullptr && node->Name() != name) {
                 // A case-sensitive file system can hold both spellings side by side: the node
                 // belongs to the one listed under its spelling, and the other is measured
                 // without one, so that neither is counted twice.

@@ -347,6 +347,7 @@ void BrowserWindow::OnListing(std::unique_ptr<Listing> listing) {
     if (!refresh) {
         folder_ = listing->folder;
         folderTotal_.clear();
+        folderOnDisk_.clear();
         ::KillTimer(window_, kChangeTimer);
         ::KillTimer(window_, kSettleTimer);
         changed_ = RefreshScope{false, {}};
@@ -387,6 +388,7 @@ void BrowserWindow::OnCells(std::unique_ptr<CellBatch> batch) {
     if (batch->generation != generation_ || pending_) return;
     view_.ApplyCells(*batch);
     if (batch->folderTotal) folderTotal_ = Trimmed(host::ShownText(*batch->folderTotal));
+    if (batch->folderOnDisk) folderOnDisk_ = Trimmed(host::ShownText(*batch->folderOnDisk));
     UpdateStatus();
 }
 
@@ -456,7 +458,9 @@ void BrowserWindow::UpdateStatus() {
     const size_t items = view_.ShownCount();
     SetStatusText(bars_, StatusPart::Items,
                   std::to_wstring(items) + (items == 1 ? L" item" : L" items"));
-    SetStatusText(bars_, StatusPart::Total, folderTotal_.empty() ? L"" : L"Total: " + folderTotal_);
+    std::wstring total = folderTotal_.empty() ? L"" : L"Total: " + folderTotal_;
+    if (!total.empty() && !folderOnDisk_.empty()) total += L", " + folderOnDisk_ + L" on disk";
+    SetStatusText(bars_, StatusPart::Total, total);
     const size_t measuring = view_.FoldersBeingMeasured();
     SetStatusText(bars_, StatusPart::Progress,
                   measuring == 0 ? L""

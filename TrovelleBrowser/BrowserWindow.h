@@ -87,6 +87,7 @@ private:
     std::optional<PendingMove> pending_;
     uint64_t watchGeneration_ = 0;
     std::wstring folderTotal_;
+    std::wstring folderOnDisk_;
     // Changes seen since the last refresh, measured again when they settle.
     RefreshScope changed_{false, {}};
     ULONGLONG firstChange_ = 0;

@@ -29,11 +29,12 @@ struct BrowserItem {
     bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
-// The product's own size column among the handler columns: its cells' texts are what the user
-// chose, and the sort column beside it holds the byte counts.
+// The product's own size columns among the handler columns: its cells' texts are what the user
+// chose, and the sort column beside the size holds the byte counts.
 struct SizeColumns {
     std::optional<size_t> sizeText;
     std::optional<size_t> byteCount;
+    std::optional<size_t> onDiskText;
 };
 
 struct Listing {
@@ -53,7 +54,9 @@ struct FilledRow {
 struct CellBatch {
     uint64_t generation = 0;
     std::vector<FilledRow> rows;
-    std::optional<host::Cell> folderTotal;  // the product's size cell of the folder itself
+    // The product's size and size-on-disk cells of the folder itself.
+    std::optional<host::Cell> folderTotal;
+    std::optional<host::Cell> folderOnDisk;
 };
 
 // A row the worker is asked to measure.

@@ -33,6 +33,7 @@ SizeColumns FindSizeColumns(const host::ColumnSet& set) {
         if (id.fmtid != product) continue;
         if (id.pid == 1) found.sizeText = c;
         if (id.pid == 2) found.byteCount = c;
+        if (id.pid == 4) found.onDiskText = c;
     }
     return found;
 }
@@ -205,12 +206,17 @@ void FolderWorker::Run(std::shared_ptr<Shared> shared) {
             shared->folderTotal = false;
             const std::wstring folder = shared->folder;
             hold.unlock();
-            if (sizeColumns.sizeText && folder != kDrivesPath) {
-                const host::HostColumn& column = columns.columns[*sizeColumns.sizeText];
+            if (folder != kDrivesPath) {
                 host::ListedItem item;
                 host::FillColumnData(item, folder, FILE_ATTRIBUTE_DIRECTORY);
-                batch->folderTotal = host::AskCell(*columns.handlers[column.handler].provider.Get(),
-                                                   column.info, item.data);
+                const auto ask = [&](std::optional<size_t> at) -> std::optional<host::Cell> {
+                    if (!at) return std::nullopt;
+                    const host::HostColumn& column = columns.columns[*at];
+                    return host::AskCell(*columns.handlers[column.handler].provider.Get(),
+                                         column.info, item.data);
+                };
+                batch->folderTotal = ask(sizeColumns.sizeText);
+                batch->folderOnDisk = ask(sizeColumns.onDiskText);
             }
             flush();
         }

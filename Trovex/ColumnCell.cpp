@@ -21,15 +21,16 @@ std::wstring Padded(std::wstring_view text, WindowsVersion version) {
     return ToWide(PadSizeText(ToCore(text), version));
 }
 
-std::optional<std::wstring> SizeCell(DWORD pid, const CellItem& item,
+// The size columns and their sort columns: the formatted text, or the byte count to sort by.
+std::optional<std::wstring> SizeCell(SizeKind kind, bool sortText, const CellItem& item,
                                      const ColumnSettings& settings, WindowsVersion version,
                                      CellSources& sources) {
-    const ItemSizeResult size = GetItemSize(item.path, item.isFolder, false, settings, sources);
+    const ItemSizeResult size = GetItemSize(item.path, item.isFolder, kind, false, settings, sources);
     if (!size.succeeded) {
         if (size.size == 0) return std::nullopt;
         return ErrorText(size.size);
     }
-    if (pid == kSortPid) return Padded(std::to_wstring(size.size), version);
+    if (sortText) return Padded(std::to_wstring(size.size), version);
     const std::optional<std::u16string> text = FormatSizeText(size.size, settings.SizeText());
     if (!text) return std::nullopt;  // an unknown ViewMetric shows no size
     return Padded(ToWide(*text), version);
@@ -37,7 +38,8 @@ std::optional<std::wstring> SizeCell(DWORD pid, const CellItem& item,
 
 std::optional<std::wstring> PercentCell(const CellItem& item, const ColumnSettings& settings,
                                         CellSources& sources) {
-    const ItemSizeResult size = GetItemSize(item.path, item.isFolder, true, settings, sources);
+    const ItemSizeResult size =
+        GetItemSize(item.path, item.isFolder, SizeKind::Length, true, settings, sources);
     if (!size.succeeded) return std::nullopt;  // never an error text in this column
     return ToWide(FormatPercentText(size.size, size.parentSize, settings.PercentText()));
 }
@@ -49,7 +51,11 @@ std::optional<std::wstring> CellText(DWORD pid, const CellItem& item,
                                      CellSources& sources) {
     switch (pid) {
         case kSizePid:
-        case kSortPid: return SizeCell(pid, item, settings, version, sources);
+        case kSortPid:
+            return SizeCell(SizeKind::Length, pid == kSortPid, item, settings, version, sources);
+        case kOnDiskPid:
+        case kOnDiskSortPid:
+            return SizeCell(SizeKind::OnDisk, pid == kOnDiskSortPid, item, settings, version, sources);
         case kPercentPid: return PercentCell(item, settings, sources);
         default: return std::nullopt;
     }

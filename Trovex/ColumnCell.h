@@ -1,4 +1,4 @@
-// The text of one cell of the three columns, or none when the cell stays empty.
+// The text of one cell of the handler's columns, or none when the cell stays empty.
 #pragma once
 
 #include <windows.h>

@@ -16,15 +16,21 @@ struct Column {
     UINT descriptionId;
     int format;
     UINT widthInCharacters;
+    DWORD state;
 };
+
+// Text columns filled by Explorer in the background; the sort column of the size on disk is
+// only offered, as one sort column in view is enough.
+constexpr DWORD kShown = SHCOLSTATE_TYPE_STR | SHCOLSTATE_ONBYDEFAULT | SHCOLSTATE_SLOW;
+constexpr DWORD kOffered = SHCOLSTATE_TYPE_STR | SHCOLSTATE_SLOW;
 
 constexpr Column kColumns[kColumnCount] = {
-    {kSizePid, 0, IDS_SIZE_DESCRIPTION, LVCFMT_RIGHT, 22},
-    {kSortPid, IDS_SORT_SUFFIX, IDS_SORT_DESCRIPTION, LVCFMT_RIGHT, 22},
-    {kPercentPid, IDS_PERCENT_SUFFIX, IDS_PERCENT_DESCRIPTION, LVCFMT_LEFT, 52},
+    {kSizePid, 0, IDS_SIZE_DESCRIPTION, LVCFMT_RIGHT, 22, kShown},
+    {kSortPid, IDS_SORT_SUFFIX, IDS_SORT_DESCRIPTION, LVCFMT_RIGHT, 22, kShown},
+    {kPercentPid, IDS_PERCENT_SUFFIX, IDS_PERCENT_DESCRIPTION, LVCFMT_LEFT, 52, kShown},
+    {kOnDiskPid, IDS_ON_DISK_SUFFIX, IDS_ON_DISK_DESCRIPTION, LVCFMT_RIGHT, 22, kShown},
+    {kOnDiskSortPid, IDS_ON_DISK_SORT_SUFFIX, IDS_ON_DISK_SORT_DESCRIPTION, LVCFMT_RIGHT, 22, kOffered},
 };
-
-constexpr DWORD kColumnState = SHCOLSTATE_TYPE_STR | SHCOLSTATE_ONBYDEFAULT | SHCOLSTATE_SLOW;
 
 // A title and suffix that do not fit the shell's field are cut to fit.
 void FillTitle(const Column& column, std::wstring text, wchar_t* title, size_t capacity) {
@@ -49,7 +55,7 @@ void FillColumnInfo(DWORD index, const std::wstring& title, SHCOLUMNINFO& info) 
     info.vt = VT_BSTR;
     info.fmt = column.format;
     info.cChars = column.widthInCharacters;
-    info.csFlags = kColumnState;
+    info.csFlags = column.state;
     const std::wstring description = LoadModuleText(column.descriptionId);
     const size_t length = std::min(description.size(), std::size(info.wszDescription) - 1);
     std::wmemcpy(info.wszDescription, description.data(), length);

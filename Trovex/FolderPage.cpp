@@ -31,6 +31,7 @@ namespace {
 
 constexpr wchar_t kBrowserProgram[] = L"\\TrovelleBrowser.exe";
 constexpr int kHeaders[] = {IDC_PAGE_NAME, IDC_LARGEST_HEADER};
+enum LargestColumn : int { kNameColumn, kSizeColumn, kOnDiskColumn, kShareColumn };
 
 // What the page and its measuring thread share; whichever lets go last frees it. The page may
 // be gone before the answer comes: the answer is then dropped, and nothing is posted.
@@ -107,6 +108,7 @@ private:
                 if (LOWORD(wParam) != IDC_OPEN || HIWORD(wParam) != BN_CLICKED) return FALSE;
                 self->OnOpen();
                 return TRUE;
+            case WM_NOTIFY: return self->OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
             case WM_DESTROY:
                 if (self->measurement_) self->measurement_->Detach();
                 return FALSE;
@@ -160,8 +162,9 @@ private:
         const HWND list = Item(IDC_LARGEST);
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
         struct Column { UINT title; int width; int format; };
-        const Column columns[] = {{IDS_COLUMN_NAME, 118, LVCFMT_LEFT},
-                                  {IDS_COLUMN_SIZE, 72, LVCFMT_RIGHT},
+        const Column columns[] = {{IDS_COLUMN_NAME, 96, LVCFMT_LEFT},
+                                  {IDS_COLUMN_SIZE, 78, LVCFMT_RIGHT},
+                                  {IDS_COLUMN_ON_DISK, 70, LVCFMT_RIGHT},
                                   {IDS_COLUMN_SHARE, 250, LVCFMT_LEFT}};
         for (int index = 0; index < static_cast<int>(std::size(columns)); ++index) {
             std::wstring title = LoadModuleText(columns[index].title);
@@ -192,16 +195,29 @@ private:
             ShowFailure(answer->failure);
             return;
         }
-        ::SetDlgItemTextW(window_, IDC_TOTAL, SizeText(answer->total, settings_).c_str());
-        ::SetDlgItemTextW(window_, IDC_BYTES, ExactBytesText(answer->total).c_str());
+        ::SetDlgItemTextW(window_, IDC_TOTAL, SizeAndBytesText(answer->total.bytes, settings_).c_str());
+        ::SetDlgItemTextW(window_, IDC_ON_DISK,
+                          SizeAndBytesText(answer->total.onDisk, settings_).c_str());
         ::SetDlgItemTextW(window_, IDC_SELECTED,
                           FoldersAndFilesText(answer->folders, answer->files).c_str());
-        FillList(answer->largest, answer->total);
+        largest_ = answer->largest;
+        total_ = answer->total;
+        FillList();
+    }
+
+    // A click on the Size or On disk header orders the largest items by that number.
+    BOOL OnNotify(const NMHDR& header) {
+        if (header.idFrom != IDC_LARGEST || header.code != LVN_COLUMNCLICK) return FALSE;
+        const int column = reinterpret_cast<const NMLISTVIEW&>(header).iSubItem;
+        if (column != kSizeColumn && column != kOnDiskColumn) return FALSE;
+        byOnDisk_ = column == kOnDiskColumn;
+        FillList();
+        return TRUE;
     }
 
     // The failure takes the place of the numbers, with room for a few lines.
     void ShowFailure(const MeasureFailure& failure) {
-        for (const int id : {IDC_BYTES_LABEL, IDC_BYTES, IDC_SELECTED_LABEL, IDC_SELECTED}) {
+        for (const int id : {IDC_ON_DISK_LABEL, IDC_ON_DISK, IDC_SELECTED_LABEL, IDC_SELECTED}) {
             ::SetDlgItemTextW(window_, id, L"");
             Show(Item(id), false);
         }
@@ -212,8 +228,12 @@ private:
         ::SetDlgItemTextW(window_, IDC_TOTAL, FailureText(failure).c_str());
     }
 
-    void FillList(const std::vector<SizedItem>& items, uint64_t total) {
+    // The largest items by the chosen number, each with its share of the folder's.
+    void FillList() {
         const HWND list = Item(IDC_LARGEST);
+        ListView_DeleteAllItems(list);
+        const std::vector<SizedItem> items = LargestBy(largest_, byOnDisk_, kLargestItemsShown);
+        const uint64_t total = byOnDisk_ ? total_.onDisk : total_.bytes;
         for (int row = 0; row < static_cast<int>(items.size()); ++row) {
             const SizedItem& item = items[row];
             std::wstring name = item.name;
@@ -222,10 +242,13 @@ private:
             line.iItem = row;
             line.pszText = name.data();
             ListView_InsertItem(list, &line);
-            std::wstring size = SizeText(item.size, settings_);
-            ListView_SetItemText(list, row, 1, size.data());
-            std::wstring share = ToWide(FormatPercentText(item.size, total, settings_.PercentText()));
-            ListView_SetItemText(list, row, 2, share.data());
+            std::wstring size = SizeText(item.size.bytes, settings_);
+            ListView_SetItemText(list, row, kSizeColumn, size.data());
+            std::wstring onDisk = SizeText(item.size.onDisk, settings_);
+            ListView_SetItemText(list, row, kOnDiskColumn, onDisk.data());
+            const uint64_t shown = byOnDisk_ ? item.size.onDisk : item.size.bytes;
+            std::wstring share = ToWide(FormatPercentText(shown, total, settings_.PercentText()));
+            ListView_SetItemText(list, row, kShareColumn, share.data());
         }
     }
 
@@ -248,6 +271,9 @@ private:
     ColumnSettings settings_;
     HWND window_ = nullptr;
     std::shared_ptr<PageMeasurement> measurement_;
+    std::vector<SizedItem> largest_;
+    ByteTotals total_;
+    bool byOnDisk_ = false;  // the largest items are ordered by size on disk
     ui::CtlColorTable colors_{ui::kAllButEditsAndLists};
 };
 

@@ -2,11 +2,12 @@
 
 #include "walk/FolderWalk.h"
 #include "WideText.h"
+#include "Win32DirectoryLister.h"
 #include "Win32FileSystem.h"
 
 namespace trovelle {
 
-uint64_t LocalFolderSum(const std::wstring& folder) {
+FolderSizes LocalFolderSum(const std::wstring& folder) {
     // A plain sum through the core keeps one walker for the whole product; it stores nothing.
     Win32DirectoryLister lister;
     return SumFolderTree(lister, ToCore(folder));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "FolderSize.h"
 #include "index/FolderKey.h"
@@ -10,6 +11,7 @@
 #include "settings/Settings.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
+#include "Win32DirectoryLister.h"
 #include "Win32FileSystem.h"
 
 namespace trovelle {
@@ -17,8 +19,10 @@ namespace {
 
 uint64_t Combine(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
 
-// How long a parent's total, and the totals of its subfolders, answer its cells.
+// How long a parent's total, the totals of its subfolders and its listing answer its cells.
 constexpr ULONGLONG kReuseMs = 1000;
+
+bool Fresh(ULONGLONG askedAt) { return ::GetTickCount64() - askedAt < kReuseMs; }
 
 // Whether a server creation or call answered; a failure shows the HRESULT itself in `error`
 // (sign-extended like every code here).
@@ -31,66 +35,96 @@ bool Answered(HRESULT hr, uint64_t& error) {
 // a second at most: a local sum walks the whole subtree, a server answer costs a round trip.
 bool ParentTotal(const std::wstring& parent, const ColumnSettings& settings,
                  CellSources& sources, uint64_t& size, uint64_t& error) {
-    const ULONGLONG now = ::GetTickCount64();
-    if (parent == sources.parent && now - sources.parentAskedAt < kReuseMs) {
+    if (parent == sources.parent && Fresh(sources.parentAskedAt)) {
         size = sources.parentSize;
         return true;
     }
-    if (!FolderTotal(parent, settings, sources.cache, size, error)) return false;
+    ByteTotals sizes;
+    if (!FolderTotals(parent, settings, sources.cache, sizes, error)) return false;
+    size = sizes.bytes;
     sources.parent = parent;
     sources.parentSize = size;
-    sources.parentAskedAt = now;
+    sources.parentAskedAt = ::GetTickCount64();
     return true;
 }
 
-// A folder cell's total from the server. The first folder cell under a parent asks for its
+// A folder cell's totals from the server. The first folder cell under a parent asks for its
 // folder and, in the same round trip, for every subfolder total the server already knows; the
 // parent's other folder cells take theirs from that answer for a second. A folder that was not
 // known then is asked for on its own, as it would have been without the shared answer, and its
 // answer joins the shared one.
-HRESULT SharedServerTotal(const std::wstring& folder, CellSources& sources, uint64_t& size) {
+HRESULT SharedServerTotals(const std::wstring& folder, CellSources& sources, ByteTotals& sizes) {
     const std::wstring_view parent = ParentFolder(folder);
     const std::wstring_view name =
         std::wstring_view(folder).substr(std::min(folder.size(), parent.size() + 1));
-    if (name.empty() || sources.answersOneAtATime) return sources.cache.FolderSize(folder, size);
+    if (name.empty()) return sources.cache.FolderSizes(folder, sizes);
     SubfolderTotals& known = sources.subfolders;
-    if (known.parent == parent && ::GetTickCount64() - known.askedAt < kReuseMs) {
+    if (known.parent == parent && Fresh(known.askedAt)) {
         std::u16string key = FoldedKey(ToCore(name));
         const auto found = known.byFoldedName.find(key);
         if (found != known.byFoldedName.end()) {
-            size = found->second;
+            sizes = found->second;
             return S_OK;
         }
         // Asked on its own; the other columns' cells of this folder share its answer too.
-        const HRESULT hr = sources.cache.FolderSize(folder, size);
-        if (SUCCEEDED(hr)) known.byFoldedName.emplace(std::move(key), size);
+        const HRESULT hr = sources.cache.FolderSizes(folder, sizes);
+        if (SUCCEEDED(hr)) known.byFoldedName.emplace(std::move(key), sizes);
         return hr;
     }
-    const HRESULT hr =
-        sources.cache.FolderAndSubfolderSizes(std::wstring(parent), folder, size, known);
-    if (hr != E_NOINTERFACE) return hr;
-    sources.answersOneAtATime = true;
-    return sources.cache.FolderSize(folder, size);
+    return sources.cache.FolderAndSubfolderSizes(std::wstring(parent), folder, sizes, known);
 }
 
-// A folder cell's total: summed here with the cache off, else through the shared answer.
-bool CellFolderTotal(const std::wstring& folder, const ColumnSettings& settings,
-                     CellSources& sources, uint64_t& size, uint64_t& error) {
+// A folder cell's totals: summed here with the cache off, else through the shared answer.
+bool CellFolderTotals(const std::wstring& folder, const ColumnSettings& settings,
+                      CellSources& sources, ByteTotals& sizes, uint64_t& error) {
     if (!IsFlagOn(settings.enableCache)) {
-        return FolderTotal(folder, settings, sources.cache, size, error);
+        return FolderTotals(folder, settings, sources.cache, sizes, error);
     }
-    return Answered(SharedServerTotal(folder, sources, size), error);
+    return Answered(SharedServerTotals(folder, sources, sizes), error);
+}
+
+bool ListFiles(const std::wstring& folder, ListedFiles& files, uint64_t& error) {
+    Win32DirectoryLister lister;
+    std::vector<DirectoryEntry> entries;
+    if (!lister.List(ToCore(folder), entries)) {
+        error = ::GetLastError();
+        return false;
+    }
+    files.folder = folder;
+    files.listedAt = ::GetTickCount64();
+    files.byFoldedName.clear();
+    for (const DirectoryEntry& entry : entries) {
+        if (!entry.isFolder) files.byFoldedName[FoldedKey(entry.name)] = {entry.size, entry.allocation};
+    }
+    return true;
+}
+
+bool ItemSizes(const std::wstring& path, bool isFolder, SizeKind kind,
+               const ColumnSettings& settings, CellSources& sources, uint64_t& size,
+               uint64_t& error) {
+    ByteTotals sizes;
+    if (isFolder) {
+        if (!CellFolderTotals(path, settings, sources, sizes, error)) return false;
+    } else if (kind == SizeKind::Length) {
+        return FileLength(path, size, error);
+    } else if (!ListedFileSizes(path, sources.files, sizes, error)) {
+        return false;
+    }
+    size = kind == SizeKind::Length ? sizes.bytes : sizes.onDisk;
+    return true;
 }
 
 }  // namespace
 
-bool FolderTotal(const std::wstring& folder, const ColumnSettings& settings,
-                 CacheConnection& cache, uint64_t& size, uint64_t& error) {
+bool FolderTotals(const std::wstring& folder, const ColumnSettings& settings,
+                  CacheConnection& cache, ByteTotals& sizes, uint64_t& error) {
     if (!IsFlagOn(settings.enableCache)) {
-        size = LocalFolderSum(folder);
-        return true;
+        const FolderSizes sum = LocalFolderSum(folder);
+        sizes = sum.totals;
+        // Failed the way the server fails for a folder that is not there.
+        return Answered(sum.measured ? S_OK : kFolderNotThere, error);
     }
-    return Answered(cache.FolderSize(folder, size), error);
+    return Answered(cache.FolderSizes(folder, sizes), error);
 }
 
 bool FileLength(const std::wstring& path, uint64_t& size, uint64_t& error) {
@@ -111,19 +145,32 @@ bool FileLength(const std::wstring& path, uint64_t& size, uint64_t& error) {
     return true;
 }
 
-ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, bool wantParent,
-                           const ColumnSettings& settings, CellSources& sources) {
-    ItemSizeResult result;
-    uint64_t error = 0;
-    bool measured = false;
-    if (isFolder) {
-        if (settings.viewStyle == kFilesOnly) return result;
-        measured = CellFolderTotal(path, settings, sources, result.size, error);
-    } else {
-        if (settings.viewStyle == kFoldersOnly) return result;
-        measured = FileLength(path, result.size, error);
+bool ListedFileSizes(const std::wstring& path, ListedFiles& files, ByteTotals& sizes,
+                     uint64_t& error) {
+    const std::wstring folder(ParentFolder(path));
+    const std::u16string name = FoldedKey(ToCore(std::wstring_view(path).substr(
+        std::min(path.size(), folder.size() + 1))));
+    // A file made since the last listing is looked for in a new one.
+    const bool kept = files.folder == folder && Fresh(files.listedAt);
+    for (bool listed = !kept;; listed = true) {
+        if (listed && !ListFiles(folder, files, error)) return false;
+        const auto found = files.byFoldedName.find(name);
+        if (found != files.byFoldedName.end()) {
+            sizes = found->second;
+            return true;
+        }
+        if (listed) break;
     }
-    if (!measured) {
+    error = ERROR_FILE_NOT_FOUND;
+    return false;
+}
+
+ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, SizeKind kind,
+                           bool wantParent, const ColumnSettings& settings, CellSources& sources) {
+    ItemSizeResult result;
+    if (settings.viewStyle == (isFolder ? kFilesOnly : kFoldersOnly)) return result;
+    uint64_t error = 0;
+    if (!ItemSizes(path, isFolder, kind, settings, sources, result.size, error)) {
         result.size = error;
         return result;
     }

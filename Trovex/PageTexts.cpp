@@ -82,4 +82,10 @@ std::wstring SizeText(uint64_t size, const ColumnSettings& settings) {
     return text ? ToWide(*text) : std::wstring();
 }
 
+std::wstring SizeAndBytesText(uint64_t size, const ColumnSettings& settings) {
+    const std::wstring exact = ExactBytesText(size);
+    const std::wstring text = SizeText(size, settings);
+    return text.empty() ? exact : Format(IDS_SIZE_AND_BYTES, text.c_str(), exact.c_str());
+}
+
 }  // namespace trovelle

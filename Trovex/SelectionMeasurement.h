@@ -1,5 +1,5 @@
 // What the folder page shows of the items selected in Explorer, measured away from the page's
-// thread: their total, how many folders and files they are, and for one folder its largest
+// thread: their totals, how many folders and files they are, and for one folder its largest
 // items. Sizes come the way the size column gets them (cache server, or summed here with the
 // cache switched off).
 #pragma once
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ColumnSettings.h"
+#include "index/Totals.h"
 
 namespace trovelle {
 
@@ -20,7 +21,7 @@ inline constexpr size_t kLargestItemsShown = 10;
 struct SizedItem {
     std::wstring name;
     bool isFolder = false;
-    uint64_t size = 0;
+    ByteTotals size;
 };
 
 // Why there is no total; never a number that leaves out what could not be read.
@@ -33,16 +34,21 @@ struct MeasureFailure {
 
 struct SelectionMeasurement {
     MeasureFailure failure;
-    uint64_t total = 0;
+    ByteTotals total;
     unsigned folders = 0;
     unsigned files = 0;
-    std::vector<SizedItem> largest;  // one folder selected: its largest items, largest first
+    // One folder selected: its largest items by size and its largest by size on disk (up to
+    // kLargestItemsShown of each, in no order), so that either order can be shown.
+    std::vector<SizedItem> largest;
 };
 
 // Measures `paths`; gives up between items once `cancelled` is set.
 SelectionMeasurement MeasureSelection(const std::vector<std::wstring>& paths,
                                       const ColumnSettings& settings,
                                       const std::atomic<bool>& cancelled);
+
+// The `count` largest of `items` by size, or by size on disk, largest first.
+std::vector<SizedItem> LargestBy(std::vector<SizedItem> items, bool onDisk, size_t count);
 
 // A path without its trailing separators, a drive root as "D:" (the form the cache keys).
 std::wstring WithoutTrailingSeparator(std::wstring path);

@@ -38,12 +38,39 @@ FolderCacheOptions OptionsFor(ChangeLogFile& changeLog) {
     return options;
 }
 
+// The arrays of a batch answer: names, sizes and, when `sizesOnDisk` is given, sizes on disk.
+// Nothing is handed out unless all of them could be made.
+HRESULT SubfolderArrays(const std::vector<KnownSubfolder>& known, SAFEARRAY** names,
+                        SAFEARRAY** sizes, SAFEARRAY** sizesOnDisk) {
+    UniqueSafeArray nameArray = MakeSafeVector(VT_BSTR, known.size());
+    UniqueSafeArray sizeArray = MakeSafeVector(VT_UI8, known.size());
+    UniqueSafeArray onDiskArray = sizesOnDisk ? MakeSafeVector(VT_UI8, known.size()) : nullptr;
+    if (!nameArray || !sizeArray || (sizesOnDisk && !onDiskArray)) return E_OUTOFMEMORY;
+    {
+        SafeVectorAccess<BSTR, VT_BSTR> nameSlots(nameArray.get());
+        SafeVectorAccess<UINT64, VT_UI8> sizeSlots(sizeArray.get());
+        SafeVectorAccess<UINT64, VT_UI8> onDiskSlots(onDiskArray.get());
+        for (size_t at = 0; at < known.size(); ++at) {
+            const std::u16string& name = known[at].name;
+            nameSlots[at] = ::SysAllocStringLen(AsWide(name.c_str()), static_cast<UINT>(name.size()));
+            if (nameSlots[at] == nullptr) return E_OUTOFMEMORY;
+            sizeSlots[at] = known[at].total.bytes;
+            if (onDiskArray) onDiskSlots[at] = known[at].total.onDisk;
+        }
+    }
+    *names = nameArray.release();
+    *sizes = sizeArray.release();
+    if (sizesOnDisk) *sizesOnDisk = onDiskArray.release();
+    return S_OK;
+}
+
 }  // namespace
 
 const QITAB TrovelleCacheObject::kInterfaces[] = {
     Answers<TrovelleCacheObject, ITrovelleCache>(IID_ITrovelleCache),
     Answers<TrovelleCacheObject, ITrovelleCache>(IID_IDispatch),
     Answers<TrovelleCacheObject, ITrovelleCacheBatch>(IID_ITrovelleCacheBatch),
+    Answers<TrovelleCacheObject, ITrovelleCacheSizes>(IID_ITrovelleCacheSizes),
     {},
 };
 
@@ -81,14 +108,14 @@ std::optional<CanonicalRequest> TrovelleCacheObject::RequestFrom(const wchar_t* 
     return CanonicalizeRequest(ToCore(folder));
 }
 
-uint64_t TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
+FolderSizes TrovelleCacheObject::MeasureFolder(const wchar_t* folder) {
     std::optional<CanonicalRequest> request = RequestFrom(folder);
-    if (!request) return 0;
+    if (!request) return {};
     if (request->isDrivePath) {
         drives_.ArmIfFixed(static_cast<wchar_t>(request->path[0]));
         GuardUnderWine(*request);
     }
-    return cache_.GetFolderSize(std::move(*request));
+    return cache_.GetFolderSizes(std::move(*request));
 }
 
 void TrovelleCacheObject::GuardUnderWine(const CanonicalRequest& request) {
@@ -99,7 +126,7 @@ STDMETHODIMP TrovelleCacheObject::GetFolderSize(BSTR folder, UINT64* size) {
     if (size == nullptr) return E_POINTER;
     *size = 0;
     return AnswerOutOfMemory([&] {
-        *size = MeasureFolder(folder);  // a null BSTR is the empty string: 0
+        *size = MeasureFolder(folder).totals.bytes;  // a null BSTR is the empty string: 0
         return S_OK;
     });
 }
@@ -123,35 +150,58 @@ STDMETHODIMP TrovelleCacheObject::SaveDebugInfo(BSTR file, UINT flags) {
         [&] { return WriteDebugDump(cache_, file, flags, watcher_.DescribeWatches()); });
 }
 
+std::vector<KnownSubfolder> TrovelleCacheObject::KnownSubfoldersOf(const wchar_t* parent) {
+    std::optional<CanonicalRequest> request = RequestFrom(parent);
+    if (!request) return {};
+    GuardUnderWine(*request);
+    return cache_.KnownSubfolders(std::move(*request));
+}
+
 STDMETHODIMP TrovelleCacheObject::GetSubfolderSizes(BSTR parent, BSTR folder, UINT64* folderSize,
                                                     SAFEARRAY** names, SAFEARRAY** sizes) {
     if (folderSize == nullptr || names == nullptr || sizes == nullptr) return E_POINTER;
     *folderSize = 0;
-    *names = nullptr;
-    *sizes = nullptr;
+    *names = *sizes = nullptr;
     return AnswerOutOfMemory([&] {
         // The folder the client waits for is measured first, so that a cold one is among the
         // answers; the rest are only what is known now: nothing else is listed for them.
-        *folderSize = MeasureFolder(folder);
-        std::vector<KnownSubfolder> known;
-        if (std::optional<CanonicalRequest> request = RequestFrom(parent)) {
-            GuardUnderWine(*request);
-            known = cache_.KnownSubfolders(std::move(*request));
-        }
-        UniqueSafeArray nameArray = MakeSafeVector(VT_BSTR, known.size());
-        UniqueSafeArray sizeArray = MakeSafeVector(VT_UI8, known.size());
-        if (!nameArray || !sizeArray) return E_OUTOFMEMORY;
-        SafeVectorAccess<BSTR, VT_BSTR> nameSlots(nameArray.get());
-        SafeVectorAccess<UINT64, VT_UI8> sizeSlots(sizeArray.get());
-        for (size_t at = 0; at < known.size(); ++at) {
-            const std::u16string& name = known[at].name;
-            nameSlots[at] = ::SysAllocStringLen(AsWide(name.c_str()), static_cast<UINT>(name.size()));
-            if (nameSlots[at] == nullptr) return E_OUTOFMEMORY;
-            sizeSlots[at] = known[at].total;
-        }
-        *names = nameArray.release();
-        *sizes = sizeArray.release();
+        *folderSize = MeasureFolder(folder).totals.bytes;
+        return SubfolderArrays(KnownSubfoldersOf(parent), names, sizes, nullptr);
+    });
+}
+
+STDMETHODIMP TrovelleCacheObject::GetFolderSizes(BSTR folder, UINT64* size, UINT64* sizeOnDisk) {
+    if (size == nullptr || sizeOnDisk == nullptr) return E_POINTER;
+    *size = *sizeOnDisk = 0;
+    return AnswerOutOfMemory([&] {
+        const FolderSizes answer = MeasureFolder(folder);
+        if (!answer.measured) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        *size = answer.totals.bytes;
+        *sizeOnDisk = answer.totals.onDisk;
         return S_OK;
+    });
+}
+
+STDMETHODIMP TrovelleCacheObject::GetSubfolderSizesOnDisk(BSTR parent, BSTR folder,
+                                                          UINT64* folderSize,
+                                                          UINT64* folderSizeOnDisk,
+                                                          SAFEARRAY** names, SAFEARRAY** sizes,
+                                                          SAFEARRAY** sizesOnDisk) {
+    if (folderSize == nullptr || folderSizeOnDisk == nullptr || names == nullptr ||
+        sizes == nullptr || sizesOnDisk == nullptr) {
+        return E_POINTER;
+    }
+    *folderSize = *folderSizeOnDisk = 0;
+    *names = *sizes = *sizesOnDisk = nullptr;
+    return AnswerOutOfMemory([&] {
+        const FolderSizes answer = MeasureFolder(folder);
+        if (!answer.measured) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        const HRESULT hr = SubfolderArrays(KnownSubfoldersOf(parent), names, sizes, sizesOnDisk);
+        if (SUCCEEDED(hr)) {
+            *folderSize = answer.totals.bytes;
+            *folderSizeOnDisk = answer.totals.onDisk;
+        }
+        return hr;
     });
 }
 

@@ -18,6 +18,7 @@
 #include "DispatchFromTypeLib.h"
 #include "TrovexCache.h"
 #include "WatchedDrives.h"
+#include "Win32DirectoryLister.h"
 #include "Win32FileSystem.h"
 
 namespace trovelle {
@@ -33,7 +34,8 @@ struct CacheServerOptions {
 class TrovelleCacheObject final
     : public ComObject<TrovelleCacheObject,
                        DispatchFromTypeLib<ITrovelleCache, IID_ITrovelleCache>,
-                       DispatchFromTypeLib<ITrovelleCacheBatch, IID_ITrovelleCacheBatch>>,
+                       DispatchFromTypeLib<ITrovelleCacheBatch, IID_ITrovelleCacheBatch>,
+                       DispatchFromTypeLib<ITrovelleCacheSizes, IID_ITrovelleCacheSizes>>,
       private ChangeSink {
 public:
     static constexpr ModuleLockUse kModuleLock = ModuleLockUse::BeyondTheFirst;
@@ -56,8 +58,14 @@ public:
     STDMETHODIMP GetSubfolderSizes(BSTR parent, BSTR folder, UINT64* folderSize,
                                    SAFEARRAY** names, SAFEARRAY** sizes) override;
 
+    // ITrovelleCacheSizes
+    STDMETHODIMP GetFolderSizes(BSTR folder, UINT64* size, UINT64* sizeOnDisk) override;
+    STDMETHODIMP GetSubfolderSizesOnDisk(BSTR parent, BSTR folder, UINT64* folderSize,
+                                         UINT64* folderSizeOnDisk, SAFEARRAY** names,
+                                         SAFEARRAY** sizes, SAFEARRAY** sizesOnDisk) override;
+
     // Direct entry for the start-up scan threads (not through COM).
-    uint64_t MeasureFolder(const wchar_t* folder);
+    FolderSizes MeasureFolder(const wchar_t* folder);
     BackgroundWork& DriveScans() { return driveScans_; }
     LONG& StartupScanCounter() { return startupScans_; }
     // Drive scans of CreateCache still running; a CreateCache while any runs starts nothing.
@@ -73,6 +81,8 @@ private:
     // Under Wine, the folders a client shows get a watch of the server's own (see
     // DirectoryWatcher::GuardFoldersOf), whatever other programs watch there.
     void GuardUnderWine(const CanonicalRequest& request);
+    // What the tree holds valid now for the subfolders of `parent`; nothing is listed.
+    std::vector<KnownSubfolder> KnownSubfoldersOf(const wchar_t* parent);
 
     volatile LONG serverReferenceReleased_ = 0;
     const bool guardFolders_ = RunningUnderWine();

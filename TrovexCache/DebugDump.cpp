@@ -73,7 +73,7 @@ HRESULT WriteDebugDump(FolderCache& cache, const wchar_t* file, UINT flags,
     cache.VisitLocked([&](const CachedFolderView& folder) {
         const FolderNode& node = folder.node;
         const intptr_t parent = folder.parent != nullptr ? folder.parent->self : 0;
-        nodes.push_back({ToWide(folder.key), parent, node.size, node.childSize, node.sizeInvalid,
+        nodes.push_back({ToWide(folder.key), parent, node.size.bytes, node.childSize.bytes, node.sizeInvalid,
                          node.childSizeInvalid});
     });
     unsigned number = 1;

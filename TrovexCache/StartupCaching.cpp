@@ -1,3 +1,4 @@
+#include "Win32DirectoryLister.h"
 #include "StartupCaching.h"
 
 #include <new>

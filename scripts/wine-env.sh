@@ -11,7 +11,7 @@ WINE_ROOT=$TROVELLE_BUILD/wine
 [ "$TROVELLE_LANE" = 0 ] || WINE_ROOT=$TROVELLE_BUILD/wine/lane$TROVELLE_LANE
 # TROVELLE_WINEPREFIX names another prefix (the installer tests use a fresh one of their own).
 export WINEPREFIX=${TROVELLE_WINEPREFIX:-$WINE_ROOT/prefix}
-export WINEDEBUG=-all
+export WINEDEBUG=${TROVELLE_WINEDEBUG:--all}
 # No Mono or Gecko prompts; no Linux menu entries for the shortcuts an installer makes.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 # An empty home keeps the prefix's shell folders from linking into the Linux home.

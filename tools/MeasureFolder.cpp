@@ -8,6 +8,7 @@
 #include "cache/FolderCache.h"
 #include "CriticalSection.h"
 #include "WideText.h"
+#include "Win32DirectoryLister.h"
 #include "Win32FileSystem.h"
 
 int wmain(int argc, wchar_t** argv) {

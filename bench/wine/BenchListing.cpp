@@ -17,6 +17,7 @@
 #include "CriticalSection.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
+#include "Win32DirectoryLister.h"
 #include "Win32FileSystem.h"
 
 // Exported by ntdll (and by Wine's); mingw-w64's headers do not declare it.
@@ -142,7 +143,7 @@ int wmain(int argc, wchar_t** argv) {
         [&] { totals[3] = WalkWithRelativeOpens(tree); },
         [&] {
             FolderCache cold(lister, drives, lock);
-            totals[4] = cold.ScanFolder(ToCore(tree));
+            totals[4] = cold.ScanFolder(ToCore(tree)).bytes;
         },
     });
     const char* const ways[] = {

@@ -1,5 +1,7 @@
 #include "CacheConnection.h"
 
+#include <algorithm>
+
 #include "CacheServerConnection.h"
 #include "index/FolderKey.h"
 #include "SafeVector.h"
@@ -9,12 +11,8 @@
 namespace trovelle {
 namespace {
 
-HRESULT Ask(ITrovelleCache& cache, const std::wstring& folder, uint64_t& size) {
-    const UniqueBstr path = MakeBstr(folder.c_str());
-    unsigned __int64 answer = 0;
-    const HRESULT hr = cache.GetFolderSize(path.get(), &answer);
-    if (SUCCEEDED(hr)) size = answer;
-    return hr;
+HRESULT SizesInterface(ITrovelleCache& cache, Microsoft::WRL::ComPtr<ITrovelleCacheSizes>& sizes) {
+    return cache.QueryInterface(IID_PPV_ARGS(&sizes));
 }
 
 }  // namespace
@@ -45,38 +43,52 @@ HRESULT CacheConnection::WithProxy(Ask&& ask) {
     }
 }
 
-HRESULT CacheConnection::FolderSize(const std::wstring& folder, uint64_t& size) {
-    size = 0;
-    return WithProxy([&](ITrovelleCache& cache) { return Ask(cache, folder, size); });
+HRESULT CacheConnection::FolderSizes(const std::wstring& folder, ByteTotals& sizes) {
+    sizes = {};
+    return WithProxy([&](ITrovelleCache& cache) {
+        Microsoft::WRL::ComPtr<ITrovelleCacheSizes> server;
+        const HRESULT asked = SizesInterface(cache, server);
+        if (FAILED(asked)) return asked;
+        unsigned __int64 size = 0;
+        unsigned __int64 onDisk = 0;
+        const HRESULT hr = server->GetFolderSizes(MakeBstr(folder.c_str()).get(), &size, &onDisk);
+        if (SUCCEEDED(hr)) sizes = {size, onDisk};
+        return hr;
+    });
 }
 
 HRESULT CacheConnection::FolderAndSubfolderSizes(const std::wstring& parent,
-                                                 const std::wstring& folder, uint64_t& size,
+                                                 const std::wstring& folder, ByteTotals& sizes,
                                                  SubfolderTotals& known) {
-    size = 0;
+    sizes = {};
     return WithProxy([&](ITrovelleCache& cache) {
-        Microsoft::WRL::ComPtr<ITrovelleCacheBatch> batch;
-        const HRESULT asked = cache.QueryInterface(IID_PPV_ARGS(&batch));
+        Microsoft::WRL::ComPtr<ITrovelleCacheSizes> server;
+        const HRESULT asked = SizesInterface(cache, server);
         if (FAILED(asked)) return asked;
-        const UniqueBstr parentPath = MakeBstr(parent.c_str());
-        const UniqueBstr folderPath = MakeBstr(folder.c_str());
-        unsigned __int64 answer = 0;
+        unsigned __int64 size = 0;
+        unsigned __int64 onDisk = 0;
         SAFEARRAY* names = nullptr;
-        SAFEARRAY* sizes = nullptr;
-        const HRESULT hr =
-            batch->GetSubfolderSizes(parentPath.get(), folderPath.get(), &answer, &names, &sizes);
+        SAFEARRAY* subfolderSizes = nullptr;
+        SAFEARRAY* subfolderOnDisk = nullptr;
+        const HRESULT hr = server->GetSubfolderSizesOnDisk(
+            MakeBstr(parent.c_str()).get(), MakeBstr(folder.c_str()).get(), &size, &onDisk,
+            &names, &subfolderSizes, &subfolderOnDisk);
         const UniqueSafeArray ownedNames(names);
-        const UniqueSafeArray ownedSizes(sizes);
+        const UniqueSafeArray ownedSizes(subfolderSizes);
+        const UniqueSafeArray ownedOnDisk(subfolderOnDisk);
         if (FAILED(hr)) return hr;
-        size = answer;
+        sizes = {size, onDisk};
         known.parent = parent;
         known.askedAt = ::GetTickCount64();
         known.byFoldedName.clear();
         const SafeVectorAccess<BSTR, VT_BSTR> nameSlots(names);
-        const SafeVectorAccess<UINT64, VT_UI8> sizeSlots(sizes);
-        for (size_t at = 0; at < nameSlots.size() && at < sizeSlots.size(); ++at) {
+        const SafeVectorAccess<UINT64, VT_UI8> sizeSlots(subfolderSizes);
+        const SafeVectorAccess<UINT64, VT_UI8> onDiskSlots(subfolderOnDisk);
+        const size_t count = std::min({nameSlots.size(), sizeSlots.size(), onDiskSlots.size()});
+        for (size_t at = 0; at < count; ++at) {
             const BSTR name = nameSlots[at];
-            known.byFoldedName[FoldedKey(ToCore({name, ::SysStringLen(name)}))] = sizeSlots[at];
+            known.byFoldedName[FoldedKey(ToCore({name, ::SysStringLen(name)}))] =
+                ByteTotals{sizeSlots[at], onDiskSlots[at]};
         }
         return hr;
     });

@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "index/Totals.h"
 #include "TrovexCache.h"
 
 namespace trovelle {
@@ -16,7 +17,7 @@ namespace trovelle {
 struct SubfolderTotals {
     std::wstring parent;
     ULONGLONG askedAt = 0;
-    std::unordered_map<std::u16string, uint64_t> byFoldedName;
+    std::unordered_map<std::u16string, ByteTotals> byFoldedName;
 };
 
 // The column handler's way to the cache server: one server object per column-handler object,
@@ -30,13 +31,13 @@ public:
     CacheConnection(const CacheConnection&) = delete;
     CacheConnection& operator=(const CacheConnection&) = delete;
 
-    // The server's answer; a failed creation or call gives its HRESULT and no size.
-    HRESULT FolderSize(const std::wstring& folder, uint64_t& size);
+    // The server's answer: size and size on disk. A failed creation or call gives its HRESULT
+    // and no sizes; a folder that is not there, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND).
+    HRESULT FolderSizes(const std::wstring& folder, ByteTotals& sizes);
     // The same answer for `folder`, and in the same round trip the totals of `parent`'s
-    // subfolders that the server knows now (replacing `known`'s). E_NOINTERFACE from a server
-    // that answers one folder at a time.
+    // subfolders that the server knows now (replacing `known`'s).
     HRESULT FolderAndSubfolderSizes(const std::wstring& parent, const std::wstring& folder,
-                                    uint64_t& size, SubfolderTotals& known);
+                                    ByteTotals& sizes, SubfolderTotals& known);
     // Server objects created so far, for tests and benchmarks.
     unsigned Creations() const { return creations_; }
 

@@ -1,35 +1,11 @@
 // The core's view of the Windows file system: folder listings and drive types.
 #pragma once
 
-#include <atomic>
 #include <vector>
 
 #include "system/Platform.h"
 
 namespace trovelle {
-
-class Win32DirectoryLister : public DirectoryLister {
-public:
-    bool List(const Path& folder, std::vector<DirectoryEntry>& entries) override;
-    bool Identify(const Path& folder, FolderIdentity& identity) override;
-    bool ResolveLink(const Path& link, Path& target) override;
-    bool ExpandShortNames(const Path& path, Path& longPath) override;
-    bool IsFolder(const Path& path) override;
-
-    // Folders listed so far; a debug counter for tests and benchmarks.
-    uint64_t ListingCount() const { return listings_.load(); }
-    // From now on every listing fails at once, so running scans end quickly.
-    void Cancel() { cancelled_ = true; }
-    // Listings on the calling thread first give the processor to any other ready thread: a
-    // background scan at normal priority that leaves room for the clients. (At a lower priority
-    // a scan preempted while holding the cache lock could keep it from every client on a busy
-    // machine: a critical section lends no priority to its holder.)
-    static void YieldBeforeEachListingOnThisThread();
-
-private:
-    std::atomic<uint64_t> listings_{0};
-    std::atomic<bool> cancelled_{false};
-};
 
 // "x:\\": the root folder of the drive with the letter `letter`.
 std::wstring DriveRoot(wchar_t letter);

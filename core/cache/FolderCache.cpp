@@ -177,21 +177,26 @@ private:
     bool requestedWasCached_ = false;
 };
 
-uint64_t FolderCache::GetFolderSize(std::u16string_view request) {
+FolderSizes FolderCache::GetFolderSizes(std::u16string_view request) {
     // Nothing longer can name a folder; refusing it first keeps a hostile request cheap.
-    if (request.empty() || request.size() > kLongestPath) return 0;
-    return GetFolderSize(CanonicalizeRequest(request));
+    if (request.empty() || request.size() > kLongestPath) return {};
+    return GetFolderSizes(CanonicalizeRequest(request));
 }
 
-uint64_t FolderCache::GetFolderSize(CanonicalRequest canonical) {
-    if (canonical.path.empty() || canonical.path.size() > kLongestPath) return 0;
-    if (!GoesThroughTree(canonical)) return SumFolder(canonical.path);
+FolderSizes FolderCache::GetFolderSizes(CanonicalRequest canonical) {
+    if (canonical.path.empty() || canonical.path.size() > kLongestPath) return {};
+    return AnswerFor(MeasureRequest(canonical), lister_, canonical.path);
+}
+
+Measured FolderCache::MeasureRequest(CanonicalRequest& canonical) {
     const Path& folder = canonical.path;
-    const Lookup known = Look(folder);
-    if (known.total) return *known.total;
-    if (!known.hasNode && options_.beforeFirstScan) options_.beforeFirstScan(folder);
-    if (!KeepsThroughItsLinks(folder)) return SumFolder(folder);
-    return ScanCold(folder);
+    if (GoesThroughTree(canonical)) {
+        const Lookup known = Look(folder);
+        if (known.total) return {*known.total, true};
+        if (!known.hasNode && options_.beforeFirstScan) options_.beforeFirstScan(folder);
+        if (KeepsThroughItsLinks(folder)) return ScanCold(folder);
+    }
+    return WalkFolder(lister_, folder, nullptr);  // a plain sum, nothing kept
 }
 
 std::vector<KnownSubfolder> FolderCache::KnownSubfolders(CanonicalRequest parent) {
@@ -221,7 +226,7 @@ FolderCache::Lookup FolderCache::Look(const Path& folder) {
     LockGuard guard(lock_);
     const FolderNode* node = index_.Find(folder);
     if (node == nullptr) return {};
-    return {node->IsValid() ? std::optional<uint64_t>(node->Total()) : std::nullopt, true};
+    return {node->IsValid() ? std::optional<ByteTotals>(node->Total()) : std::nullopt, true};
 }
 
 bool FolderCache::KeepsThroughItsLinks(const Path& folder) {
@@ -249,17 +254,17 @@ bool FolderCache::RememberLink(const Path& targetKey, const Path& link) {
     return linkAliases_.Add(targetKey, linkKey);
 }
 
-uint64_t FolderCache::ScanFolder(const Path& folder) {
-    if (const std::optional<uint64_t> warm = Look(folder).total) return *warm;
-    return ScanCold(folder);
+ByteTotals FolderCache::ScanFolder(const Path& folder) {
+    if (const std::optional<ByteTotals> warm = Look(folder).total) return *warm;
+    return ScanCold(folder).total;
 }
 
-uint64_t FolderCache::ScanCold(const Path& folder) {
+Measured FolderCache::ScanCold(const Path& folder) {
     TreeKeeper keeper(*this);
     return WalkFolder(lister_, folder, &keeper, scanHelpers_ ? &*scanHelpers_ : nullptr);
 }
 
-uint64_t FolderCache::SumFolder(const Path& folder) { return SumFolderTree(lister_, folder); }
+ByteTotals FolderCache::SumFolder(const Path& folder) { return SumFolderTree(lister_, folder).totals; }
 
 void FolderCache::ApplyChanges(std::u16string_view root, const std::vector<ChangeRecord>& records) {
     ++counters_.batchesApplied;

@@ -15,6 +15,7 @@
 #include "changes/ChangeRecord.h"
 #include "index/FolderIndex.h"
 #include "system/Platform.h"
+#include "walk/FolderWalk.h"
 #include "walk/SubtreeHelpers.h"
 
 namespace trovelle {
@@ -60,11 +61,12 @@ struct FolderCacheOptions {
     unsigned scanThreads = 0;
 };
 
-// A subfolder's total as the tree holds it: its name as listed.
+// A subfolder's totals as the tree holds them: its name as listed.
 struct KnownSubfolder {
     Path name;
-    uint64_t total = 0;
+    ByteTotals total;
 };
+
 
 class FolderCache {
 public:
@@ -75,19 +77,21 @@ public:
                 FolderCacheOptions options = {});
 
     // Every spelling of a folder is made canonical first. Fixed drives go through the tree,
-    // every other path is summed afresh. Never fails: what cannot be listed counts 0.
-    uint64_t GetFolderSize(std::u16string_view request);
+    // every other path is summed afresh. What cannot be listed below the folder counts 0.
+    FolderSizes GetFolderSizes(std::u16string_view request);
     // The same for a request made canonical already: one pass, one look into the index.
-    uint64_t GetFolderSize(CanonicalRequest request);
+    FolderSizes GetFolderSizes(CanonicalRequest request);
+    // The size alone; 0 for a folder that is not there.
+    uint64_t GetFolderSize(std::u16string_view request) { return GetFolderSizes(request).totals.bytes; }
     // The subfolders of `parent` whose totals the tree holds valid now: what GetFolderSize would
     // answer for each at once, found under one hold of the lock, with nothing listed. Nothing
     // for a folder that is not answered through the tree.
     std::vector<KnownSubfolder> KnownSubfolders(CanonicalRequest parent);
     // Measures a canonical drive path through the tree, reusing valid totals and storing what
     // it computed.
-    uint64_t ScanFolder(const Path& folder);
+    ByteTotals ScanFolder(const Path& folder);
     // Plain recursive sum that touches no shared state.
-    uint64_t SumFolder(const Path& folder);
+    ByteTotals SumFolder(const Path& folder);
 
     // Applies the records of one completed read of the watch on `root` ("x:\\"), in order.
     void ApplyChanges(std::u16string_view root, const std::vector<ChangeRecord>& records);
@@ -110,15 +114,17 @@ private:
     class TreeKeeper;
     struct PreparedChange;
     struct Lookup {
-        std::optional<uint64_t> total;  // set when the folder is cached and valid
+        std::optional<ByteTotals> total;  // set when the folder is cached and valid
         bool hasNode = false;
     };
     Lookup Look(const Path& folder);
     // Expands short names in a canonical request; whether it is then answered through the
     // tree (a path on a fixed drive) rather than summed afresh.
     bool GoesThroughTree(CanonicalRequest& canonical);
+    // Measures a canonical request, through the tree or by a plain sum.
+    Measured MeasureRequest(CanonicalRequest& canonical);
     // Walks a folder that is not valid in the tree, storing what it measures.
-    uint64_t ScanCold(const Path& folder);
+    Measured ScanCold(const Path& folder);
     // Whether what is measured at `folder` can be kept current, recording an alias when its
     // final path differs from the path asked for.
     bool KeepsThroughItsLinks(const Path& folder);

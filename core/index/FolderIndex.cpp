@@ -14,7 +14,7 @@ constexpr size_t kInitialBuckets = 64;
 // answered without a node.
 constexpr size_t kMaxNameLength = 32767;
 
-static_assert(sizeof(FolderNode) == 56, "the name follows the node; keep the node compact");
+static_assert(sizeof(FolderNode) == 72, "the name follows the node; keep the node compact");
 
 // Whether every unit of the name, and its other case, fits in one byte. The micro sign and
 // y with diaeresis are the two Latin-1 letters whose upper case lies beyond it.

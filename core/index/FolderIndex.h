@@ -43,8 +43,8 @@ private:
 // place of a folder above cached ones that was never measured itself, so that every cached
 // folder sits at its own place in the tree. The name follows the node in the same block.
 struct FolderNode {
-    uint64_t size = 0;       // bytes of the files directly in the folder
-    uint64_t childSize = 0;  // sum of the direct subfolders' totals
+    ByteTotals size;       // of the files directly in the folder
+    ByteTotals childSize;  // sum of the direct subfolders' totals
     // Taken from the index's one sequence at creation and at every invalidation that reaches
     // this node, so that a scan which listed the folder while a change, a reset or a removal
     // and re-creation happened can tell that its result is already out of date.
@@ -67,13 +67,13 @@ struct FolderNode {
     // The name as the folder was first met (a listing's spelling replaces a request's).
     NodeName Name() const { return {this + 1, nameLength, narrowName != 0}; }
     bool IsValid() const { return childSizeInvalid == 0 && sizeInvalid == 0; }
-    uint64_t Total() const { return AddCapped(size, childSize); }
+    ByteTotals Total() const { return AddCapped(size, childSize); }
 };
 
 // What a scan copies out of a node under the lock and later hands back to `Store`.
 struct FolderRecord {
-    uint64_t size = 0;
-    uint64_t childSize = 0;
+    ByteTotals size;
+    ByteTotals childSize;
     uint32_t childSizeInvalid = 1;
     uint32_t sizeInvalid = 1;
     uint64_t stamp = 0;

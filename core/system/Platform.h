@@ -14,7 +14,8 @@ struct DirectoryEntry {
     std::u16string name;
     bool isFolder = false;
     bool isLink = false;  // a reparse point or symbolic link; only links can close a loop
-    uint64_t size = 0;    // logical length of a file; folders report 0
+    uint64_t size = 0;        // logical length of a file; folders report 0
+    uint64_t allocation = 0;  // bytes the file takes on disk (0 for a cloud file online only)
 };
 
 // Identity of a folder on its volume, used only to stop descending into loops.

@@ -73,7 +73,7 @@ DirectoryEntry& NextEntry(std::vector<DirectoryEntry>& entries, size_t& used, co
     entry.name.clear();
     for (const char* c = name; *c != '\0'; ++c) entry.name.push_back(static_cast<unsigned char>(*c));
     entry.isFolder = entry.isLink = false;
-    entry.size = 0;
+    entry.size = entry.allocation = 0;
     return entry;
 }
 
@@ -130,7 +130,11 @@ bool PosixDirectoryLister::List(const Path& folder, std::vector<DirectoryEntry>&
             struct stat target = own;
             if (entry.isLink && fstatat(fd, name, &target, 0) != 0) target = own;
             entry.isFolder = S_ISDIR(target.st_mode);
-            entry.size = entry.isFolder ? 0 : static_cast<uint64_t>(own.st_size);
+            if (!entry.isFolder) {
+                entry.size = static_cast<uint64_t>(own.st_size);
+                // Blocks are counted in 512-byte units whatever the file system's block size.
+                entry.allocation = static_cast<uint64_t>(own.st_blocks) * 512;
+            }
         }
     }
     entries.resize(used);

@@ -35,13 +35,13 @@ struct IdentityOrder {
 void ReadListing(const std::vector<DirectoryEntry>& entries, WalkFrame& frame) {
     const bool sumFiles = frame.record.sizeInvalid != 0;
     const bool visitFolders = frame.record.childSizeInvalid != 0;
-    frame.fileSum = sumFiles ? 0 : frame.record.size;
-    frame.childSum = visitFolders ? 0 : frame.record.childSize;
+    frame.fileSum = sumFiles ? ByteTotals{} : frame.record.size;
+    frame.childSum = visitFolders ? ByteTotals{} : frame.record.childSize;
     for (const DirectoryEntry& entry : entries) {
         if (entry.isFolder && visitFolders) {
             if (!IsDotOrDotDot(entry.name)) frame.subfolders.push_back({entry.name, entry.isLink});
         } else if (sumFiles) {
-            frame.fileSum = AddCapped(frame.fileSum, entry.size);
+            frame.fileSum = AddCapped(frame.fileSum, ByteTotals{entry.size, entry.allocation});
         }
     }
 }
@@ -122,7 +122,7 @@ private:
         }
         if (!lister_.List(frame.path, entries_)) {
             if (keeper_ != nullptr) keeper_->Unlisted(frame, requested);
-            return Measured{0, false};
+            return Measured{{}, false};
         }
         ReadListing(entries_, frame);
         stack_.push_back(std::move(frame));
@@ -181,7 +181,7 @@ private:
                                        bool& mayKeep) {
         FolderIdentity identity;
         const bool identified = lister_.Identify(child, identity);
-        if (identified && ClosesLoop(identity)) return Measured{0, true};
+        if (identified && ClosesLoop(identity)) return Measured{{}, true};
         if (keeper_ != nullptr) {
             LinkPlan plan = keeper_->PlanLink(stack_.back(), child);
             if (plan.known) return plan.known;
@@ -228,17 +228,17 @@ private:
 
 }  // namespace
 
-uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper,
+Measured WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper,
                     SubtreeHelpers* helpers) {
     ScanScope scope(lister);
-    if (helpers == nullptr) return Walk(lister, keeper, nullptr).Measure(folder).total;
+    if (helpers == nullptr) return Walk(lister, keeper, nullptr).Measure(folder);
     OfferingWalk offering(*helpers, [&](const OfferedSubtree& subtree) {
         const WalkFrame& parent = subtree.above->back();
         return Walk(lister, keeper, &offering)
             .Measure(ChildPath(parent.path, parent.subfolders[subtree.subfolder].name),
                      subtree.above.get());
     });
-    return Walk(lister, keeper, &offering).Measure(folder).total;
+    return Walk(lister, keeper, &offering).Measure(folder);
 }
 
 }  // namespace trovelle

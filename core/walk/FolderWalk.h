@@ -51,12 +51,28 @@ protected:
 // each offered subtree whole below the path that leads to it; a subfolder no helper began is
 // walked by the walk itself. Totals, and what is kept, are the same either way; only
 // a folder met through links in two subtrees may then be listed twice.
-uint64_t WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper,
+Measured WalkFolder(DirectoryLister& lister, const Path& folder, WalkKeeper* keeper,
                     SubtreeHelpers* helpers = nullptr);
 
+// The answer for a requested folder.
+struct FolderSizes {
+    ByteTotals totals;
+    // False when the folder is not there, or was gone by the end of its measurement (removed
+    // meanwhile): the totals, 0 or the part measured before it went, are then not its own.
+    bool measured = false;
+};
+
+// What a measurement of `folder` answers. An incomplete total is the folder's own while the
+// folder is there (a subfolder could not be read, as Explorer counts it too); once the folder
+// is gone it is only what was measured before it went.
+inline FolderSizes AnswerFor(const Measured& measured, DirectoryLister& lister, const Path& folder) {
+    if (!measured.complete && !lister.IsFolder(folder)) return {};
+    return {measured.total, true};
+}
+
 // A plain sum below `folder` that stores nothing: what a client without the cache needs.
-inline uint64_t SumFolderTree(DirectoryLister& lister, const Path& folder) {
-    return WalkFolder(lister, folder, nullptr);
+inline FolderSizes SumFolderTree(DirectoryLister& lister, const Path& folder) {
+    return AnswerFor(WalkFolder(lister, folder, nullptr), lister, folder);
 }
 
 }  // namespace trovelle

@@ -94,7 +94,7 @@ void SubtreeHelpers::WalkOne(const std::shared_ptr<OfferedSubtree>& subtree,
     subtree->state = OfferedSubtree::State::Walking;
     ++walk.walking_;
     lock.unlock();
-    Measured measured{0, false};
+    Measured measured{{}, false};
     try {
         measured = walk.measure_(*subtree);
     } catch (const std::bad_alloc&) {

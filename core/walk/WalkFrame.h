@@ -14,7 +14,7 @@
 namespace trovelle {
 
 struct Measured {
-    uint64_t total = 0;
+    ByteTotals total;
     bool complete = true;  // false: some folder below could not be listed, followed or kept
 };
 
@@ -35,8 +35,8 @@ struct WalkFrame {
     bool complete = true;
     std::vector<Subfolder> subfolders;
     size_t next = 0;
-    uint64_t fileSum = 0;
-    uint64_t childSum = 0;
+    ByteTotals fileSum;
+    ByteTotals childSum;
     std::optional<FolderIdentity> identity;  // filled only when a link needs comparing
     bool reachedThroughLink = false;
     // Per subfolder, when another thread was offered it.

@@ -27,6 +27,11 @@ Path Normalized(const Path& path) {
 
 Path ParentOf(const Path& path) { return Path(ContainingFolder(path)); }
 
+uint64_t DenseAllocation(uint64_t size) {
+    constexpr uint64_t kCluster = 4096;
+    return size > UINT64_MAX - (kCluster - 1) ? UINT64_MAX : (size + kCluster - 1) / kCluster * kCluster;
+}
+
 std::u16string NameOf(const Path& path) {
     const size_t cut = path.rfind(u'\\');
     return cut == Path::npos ? path : path.substr(cut + 1);
@@ -48,25 +53,36 @@ void FakeFileSystem::AddFolder(const Path& path) {
     const Path key = Folded(path);
     if (items_.count(key) != 0) return;
     if (key.find(u'\\') != Path::npos) AddFolder(ParentOf(path));
-    items_[key] = Item{true, 0, {}, NameOf(path), nextId_++, {}};
+    items_[key] = Item{true, 0, 0, {}, NameOf(path), nextId_++, {}};
 }
 
 void FakeFileSystem::AddFile(const Path& path, uint64_t size) {
+    AddFile(path, size, DenseAllocation(size));
+}
+
+void FakeFileSystem::AddFile(const Path& path, uint64_t size, uint64_t allocation) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     AddFolder(ParentOf(path));
-    items_[Folded(path)] = Item{false, size, {}, NameOf(path), nextId_++, {}};
+    items_[Folded(path)] = Item{false, size, allocation, {}, NameOf(path), nextId_++, {}};
 }
 
 void FakeFileSystem::AddFolderLink(const Path& path, const Path& target) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     AddFolder(ParentOf(path));
-    items_[Folded(path)] = Item{true, 0, Folded(target), NameOf(path), nextId_++, {}};
+    items_[Folded(path)] = Item{true, 0, 0, Folded(target), NameOf(path), nextId_++, {}};
     ++linkCount_;
 }
 
 void FakeFileSystem::SetFileSize(const Path& path, uint64_t size) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
-    items_.at(Folded(path)).size = size;
+    Item& file = items_.at(Folded(path));
+    file.size = size;
+    file.allocation = DenseAllocation(size);
+}
+
+void FakeFileSystem::SetFileAllocation(const Path& path, uint64_t allocation) {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    items_.at(Folded(path)).allocation = allocation;
 }
 
 void FakeFileSystem::Remove(const Path& path) {
@@ -160,6 +176,7 @@ bool FakeFileSystem::List(const Path& folder, std::vector<DirectoryEntry>& entri
         std::lock_guard<std::recursive_mutex> guard(mutex_);
         const Path key = Resolve(folder);
         ++listings_[Folded(folder)];
+        NoteOpened(folder);
         auto self = items_.find(key);
         if (self == items_.end() || !self->second.isFolder || unlistable_[key]) return false;
         entries.push_back({u".", true, false, 0});
@@ -169,7 +186,8 @@ bool FakeFileSystem::List(const Path& folder, std::vector<DirectoryEntry>& entri
              it != items_.end() && it->first.compare(0, below.size(), below) == 0; ++it) {
             if (it->first.find(u'\\', below.size()) != Path::npos) continue;  // deeper
             const Item& item = it->second;
-            entries.push_back({item.name, item.isFolder, !item.linkTarget.empty(), item.size});
+            entries.push_back(
+                {item.name, item.isFolder, !item.linkTarget.empty(), item.size, item.allocation});
         }
         auto pending = hooks_.find(Folded(folder));
         if (pending != hooks_.end()) {
@@ -183,6 +201,7 @@ bool FakeFileSystem::List(const Path& folder, std::vector<DirectoryEntry>& entri
 
 bool FakeFileSystem::Identify(const Path& folder, FolderIdentity& identity) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
+    NoteOpened(folder);
     auto it = items_.find(Resolve(folder));
     if (it == items_.end() || !it->second.isFolder) return false;
     identity = {1, it->second.id};
@@ -191,6 +210,7 @@ bool FakeFileSystem::Identify(const Path& folder, FolderIdentity& identity) {
 
 bool FakeFileSystem::ResolveLink(const Path& link, Path& target) {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
+    NoteOpened(link);
     target = Resolve(link);
     auto it = items_.find(target);
     return it != items_.end() && it->second.isFolder;
@@ -255,6 +275,16 @@ void FakeFileSystem::OnNextListing(const Path& folder, std::function<void()> hoo
     hooks_[Folded(folder)] = std::move(hook);
 }
 
+void FakeFileSystem::NoteOpened(const Path& path) {
+    auto it = items_.find(Resolve(path));
+    if (it != items_.end() && !it->second.isFolder) filesOpened_.push_back(path);
+}
+
+std::vector<Path> FakeFileSystem::FilesOpened() const {
+    std::lock_guard<std::recursive_mutex> guard(mutex_);
+    return filesOpened_;
+}
+
 int FakeFileSystem::Listings(const Path& folder) const {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     auto it = listings_.find(Folded(folder));
@@ -273,42 +303,42 @@ void FakeFileSystem::ResetCounts() {
     listings_.clear();
 }
 
-uint64_t FakeFileSystem::Total(const Path& folder) const {
+ByteTotals FakeFileSystem::Total(const Path& folder) const {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     const Path below = Folded(folder) + u'\\';
-    uint64_t total = 0;
+    ByteTotals total;
     for (auto it = items_.lower_bound(below);
          it != items_.end() && it->first.compare(0, below.size(), below) == 0; ++it) {
-        if (!it->second.isFolder) total += it->second.size;
+        if (!it->second.isFolder) total = AddCapped(total, {it->second.size, it->second.allocation});
     }
     return total;
 }
 
 
-uint64_t FakeFileSystem::Counted(const Path& real, std::vector<Path>& descent) const {
+ByteTotals FakeFileSystem::Counted(const Path& real, std::vector<Path>& descent) const {
     descent.push_back(real);
-    uint64_t total = 0;
+    ByteTotals total;
     ForEachChild(real, [&](const Path& key, const Item& item) {
-        uint64_t size = item.size;
+        ByteTotals size{item.size, item.allocation};
         if (item.isFolder) {
             const Path next = item.linkTarget.empty() ? key : Resolve(item.linkTarget);
             auto target = items_.find(next);
             const bool loops = std::find(descent.begin(), descent.end(), next) != descent.end();
             size = target == items_.end() || !target->second.isFolder || loops
-                       ? 0
+                       ? ByteTotals{}
                        : Counted(next, descent);
         }
-        total = size > UINT64_MAX - total ? UINT64_MAX : total + size;
+        total = AddCapped(total, size);
     });
     descent.pop_back();
     return total;
 }
 
-uint64_t FakeFileSystem::LinkedTotal(const Path& folder) const {
+ByteTotals FakeFileSystem::LinkedTotal(const Path& folder) const {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     const Path real = Resolve(folder);
     auto it = items_.find(real);
-    if (it == items_.end() || !it->second.isFolder) return 0;
+    if (it == items_.end() || !it->second.isFolder) return {};
     std::vector<Path> descent;
     return Counted(real, descent);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "index/Totals.h"
 #include "system/Platform.h"
 
 namespace trovelle::testing {
@@ -16,10 +17,14 @@ class FakeFileSystem : public DirectoryLister, public DriveTypeQuery {
 public:
     // Paths are case-insensitive like Windows paths: stored and looked up folded.
     void AddFolder(const Path& path);
+    // A dense file takes its length rounded up to 4 KiB clusters on disk.
     void AddFile(const Path& path, uint64_t size);
+    void AddFile(const Path& path, uint64_t size, uint64_t allocation);
     // A link entry in `path`'s parent that leads to the folder `target`.
     void AddFolderLink(const Path& path, const Path& target);
-    void SetFileSize(const Path& path, uint64_t size);
+    void SetFileSize(const Path& path, uint64_t size);  // written dense
+    // Same length, other space on disk: holes written into, or punched.
+    void SetFileAllocation(const Path& path, uint64_t allocation);
     void Remove(const Path& path);  // a file, or a folder with everything below it
     void Rename(const Path& from, const Path& to);
     void SetDriveType(char16_t letter, DriveType type);
@@ -55,15 +60,19 @@ public:
     int Listings(const Path& folder) const;
     int TotalListings() const;
     void ResetCounts();
-    uint64_t Total(const Path& folder) const;  // reference sum, following no links
+    ByteTotals Total(const Path& folder) const;  // reference sum, following no links
     // Reference sum as a scan counts links: a link to a folder counts that folder's total each
     // time it is met, one leading back onto the folders being descended counts 0.
-    uint64_t LinkedTotal(const Path& folder) const;
+    ByteTotals LinkedTotal(const Path& folder) const;
+    // Files that anything opened: the path of every Identify, ResolveLink or List call that
+    // named a file. A scan only ever reads listings, so that a cloud file is never recalled.
+    std::vector<Path> FilesOpened() const;
 
 private:
     struct Item {
         bool isFolder = false;
         uint64_t size = 0;
+        uint64_t allocation = 0;
         Path linkTarget;  // folded; non-empty for a link
         std::u16string name;  // as created (original case)
         uint64_t id = 0;
@@ -73,7 +82,8 @@ private:
     Path Resolve(const Path& path, int depth = 0) const;
     template <typename Visit>
     void ForEachChild(const Path& folder, Visit&& visit) const;  // folded real folder
-    uint64_t Counted(const Path& real, std::vector<Path>& descent) const;
+    ByteTotals Counted(const Path& real, std::vector<Path>& descent) const;
+    void NoteOpened(const Path& path);
 
     mutable std::recursive_mutex mutex_;
     std::map<Path, Item> items_;  // folded full path -> item
@@ -81,6 +91,7 @@ private:
     std::map<Path, std::function<void()>> hooks_;
     std::map<char16_t, DriveType> drives_;
     std::map<Path, bool> unlistable_;
+    std::vector<Path> filesOpened_;
     uint64_t nextId_ = 1;
     int linkCount_ = 0;
 };

@@ -135,7 +135,7 @@ TEST_F(CacheHazards, ALatticeOfLinksIsListedOncePerFolder) {
     }());
 
     fs.ResetCounts();
-    EXPECT_EQ(cache.SumFolder(level(0)), (uint64_t{1} << (kLevels + 1)) - 1) << "summed alike";
+    EXPECT_EQ(cache.SumFolder(level(0)).bytes, (uint64_t{1} << (kLevels + 1)) - 1) << "summed alike";
     EXPECT_LE(fs.TotalListings(), kLevels + 1);
 
     fs.SetFileSize(level(kLevels) + u"\\f", 2);

@@ -113,7 +113,7 @@ TEST_F(FolderCacheTest, KnownSubfoldersAreTheValidAnswersOfTheirOwnRequests) {
     const auto known = [&](const Path& parent) {
         std::map<Path, uint64_t> byName;
         for (const KnownSubfolder& sub : cache.KnownSubfolders(CanonicalizeRequest(parent))) {
-            byName.emplace(sub.name, sub.total);
+            byName.emplace(sub.name, sub.total.bytes);
         }
         return byName;
     };
@@ -245,12 +245,56 @@ TEST_F(FolderCacheTest, FolderRemovedDuringItsListingStoresNothingAndLinksNothin
     EXPECT_EQ(cache.CachedFolderCount(), 0u) << "children of a discarded folder are not cached";
 }
 
+// What the files take on disk rises through the same paths as their lengths, and nothing is
+// learnt by opening a file: a cloud file online only would be downloaded.
+TEST_F(FolderCacheTest, SizeOnDiskFollowsEveryChangeWithoutOpeningAFile) {
+    const auto totals = [&](const Path& folder) { return cache.GetFolderSizes(folder).totals; };
+    fs.AddFile(u"C:\\Disk\\sparse.vhd", 100u << 20, 4096);  // 4 KiB of it written
+    fs.AddFile(u"C:\\Disk\\dense.bin", 1000000);            // 1,003,520 on disk
+    fs.AddFile(u"C:\\Disk\\Cloud\\photo.jpg", 5000000, 0);  // online only
+    EXPECT_EQ(totals(u"C:\\Disk"), (ByteTotals{110857600, 1007616}));
+    EXPECT_EQ(totals(u"C:\\Disk\\Cloud"), (ByteTotals{5000000, 0}));
+
+    fs.SetFileAllocation(u"C:\\Disk\\sparse.vhd", 100u << 20);  // its holes written into
+    cache.ApplyChange(kActionModified, u"C:\\Disk\\sparse.vhd");
+    EXPECT_EQ(totals(u"C:\\Disk"), (ByteTotals{110857600, 105861120}));
+    fs.SetFileSize(u"C:\\Disk\\Cloud\\photo.jpg", 5000001);  // recalled and grown
+    cache.ApplyChange(kActionModified, u"C:\\Disk\\Cloud\\photo.jpg");
+    fs.Rename(u"C:\\Disk\\Cloud", u"C:\\Disk\\Local");
+    cache.ApplyChange(kActionRenamedOldName, u"C:\\Disk\\Cloud");
+    cache.ApplyChange(kActionRenamedNewName, u"C:\\Disk\\Local");
+    EXPECT_EQ(totals(u"C:\\Disk\\Local"), (ByteTotals{5000001, 5001216}));
+    fs.Remove(u"C:\\Disk\\dense.bin");
+    cache.ApplyChange(kActionRemoved, u"C:\\Disk\\dense.bin");
+    EXPECT_EQ(totals(u"C:"), fs.Total(u"C:"));
+    EXPECT_EQ(totals(u"C:\\Disk"), (ByteTotals{109857601, 109858816}));
+    EXPECT_EQ(fs.FilesOpened(), std::vector<Path>{});
+}
+
+// A folder that goes while it is measured has no total: what was measured before it went is
+// not one, and neither is 0.
+TEST_F(FolderCacheTest, AFolderGoneByTheEndOfItsMeasurementIsNotAnswered) {
+    fs.OnNextListing(u"C:\\Data\\Sub", [&] { fs.Remove(u"C:\\Data"); });
+    const FolderSizes removed = cache.GetFolderSizes(u"C:\\Data");
+    EXPECT_FALSE(removed.measured);
+    EXPECT_EQ(removed.totals, ByteTotals{});
+    EXPECT_FALSE(cache.GetFolderSizes(u"C:\\Data").measured);
+    EXPECT_FALSE(cache.GetFolderSizes(u"C:\\top.sys").measured) << "a file is no folder";
+    // A subfolder that cannot be read leaves a total of what could be, as Explorer counts it.
+    fs.AddFile(u"C:\\Kept\\a", 10);
+    fs.AddFile(u"C:\\Kept\\Locked\\b", 20);
+    fs.SetUnlistable(u"C:\\Kept\\Locked", true);
+    const FolderSizes partial = cache.GetFolderSizes(u"C:\\Kept");
+    EXPECT_TRUE(partial.measured);
+    EXPECT_EQ(partial.totals.bytes, 10u);
+}
+
 TEST_F(FolderCacheTest, LoopsThroughLinksAreNotDescendedAgain) {
     fs.AddFolderLink(u"C:\\Data\\Sub\\Deep\\back", u"C:\\Data");
     fs.AddFolderLink(u"C:\\Data\\elsewhere", u"C:\\Other");
     fs.AddFile(u"C:\\Other\\o", 1000000);
     EXPECT_EQ(Ask(u"C:\\Data"), 1032107u) << "a link out of the path is still followed";
-    EXPECT_EQ(cache.SumFolder(u"C:\\Data"), 1032107u);
+    EXPECT_EQ(cache.SumFolder(u"C:\\Data").bytes, 1032107u);
 }
 
 TEST_F(FolderCacheTest, VeryDeepTreesNeedNoStack) {
@@ -259,7 +303,7 @@ TEST_F(FolderCacheTest, VeryDeepTreesNeedNoStack) {
     fs.AddFile(deep + u"\\f", 3);
     EXPECT_EQ(Ask(u"C:\\Deep"), 3u);
     EXPECT_EQ(cache.CachedFolderCount(), 1201u);
-    EXPECT_EQ(cache.SumFolder(u"C:\\Deep"), 3u);
+    EXPECT_EQ(cache.SumFolder(u"C:\\Deep").bytes, 3u);
     fs.SetFileSize(deep + u"\\f", 5);
     cache.ApplyChange(kActionModified, deep + u"\\f");
     EXPECT_EQ(Ask(u"C:\\Deep"), 5u);
@@ -302,6 +346,11 @@ TEST(FolderCacheProperty, CachedTotalsAlwaysEqualAFreshSum) {
                 const Path file = pick(files);
                 fs.AddFile(file, random() % 5000);
                 cache.ApplyChange(kActionModified, file);
+            } else if (what == 4 && !files.empty()) {
+                // Holes written into or punched: the length stays, the space on disk moves.
+                const Path file = pick(files);
+                fs.SetFileAllocation(file, random() % 3 * 4096);
+                cache.ApplyChange(kActionModified, file);
             } else if (what == 2 && folders.size() > 1) {
                 const Path folder = pick(folders);
                 if (folder == u"C:\\R") continue;
@@ -326,10 +375,10 @@ TEST(FolderCacheProperty, CachedTotalsAlwaysEqualAFreshSum) {
             cache.GetFolderSize(asked);
             for (const Path& folder : folders) {
                 // A scan that overlapped a change answers what it saw; the next one must be right.
-                uint64_t answer = 0;
+                ByteTotals answer;
                 do {
                     changedDuringListing = false;
-                    answer = cache.GetFolderSize(folder);
+                    answer = cache.GetFolderSizes(folder).totals;
                 } while (changedDuringListing);
                 ASSERT_EQ(answer, fs.Total(folder))
                     << "round " << round << " step " << step;

@@ -102,8 +102,8 @@ TEST(FolderIndex, StoreIsRefusedForRemovedInvalidatedAndReCreatedFolders) {
     FolderIndex index;
     FolderNode* node = index.FindOrCreate(u"c:\\a");
     FolderRecord record = FolderRecord::CopyOf(*node);
-    record.size = 10;
-    record.childSize = 5;
+    record.size = {10, 4096};
+    record.childSize = {5, 8192};
     record.sizeInvalid = record.childSizeInvalid = 0;
 
     index.InvalidateFolder(u"c:\\a");  // a change arrived while the folder was listed
@@ -111,11 +111,11 @@ TEST(FolderIndex, StoreIsRefusedForRemovedInvalidatedAndReCreatedFolders) {
     EXPECT_FALSE(node->IsValid());
 
     record = FolderRecord::CopyOf(*node);
-    record.size = 10;
+    record.size = {10, 4096};
     record.sizeInvalid = record.childSizeInvalid = 0;
     EXPECT_TRUE(index.Store(u"C:\\A", record));
     EXPECT_TRUE(node->IsValid());
-    EXPECT_EQ(node->Total(), 10u);
+    EXPECT_EQ(node->Total(), (ByteTotals{10, 4096}));
 
     index.RemoveFolder(*node);
     EXPECT_FALSE(index.Store(u"c:\\a", record));

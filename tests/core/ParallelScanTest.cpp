@@ -50,7 +50,7 @@ TEST(ParallelScan, AHelpersSubtreeClosesLoopsAgainstThePathAboveItAndIsKept) {
 
     EXPECT_EQ(cache.GetFolderSize(u"C:\\Top"), 3210u);
     EXPECT_TRUE(helperBegan) << "no helper walked C:\\Top\\B";
-    EXPECT_EQ(fs.LinkedTotal(u"C:\\Top"), 3210u);
+    EXPECT_EQ(fs.LinkedTotal(u"C:\\Top").bytes, 3210u);
     fs.ResetCounts();
     EXPECT_EQ(cache.GetFolderSize(u"C:\\Top\\B"), 3200u);
     EXPECT_EQ(cache.GetFolderSize(u"C:\\Top"), 3210u);
@@ -112,21 +112,21 @@ TEST(ParallelScan, ConcurrentColdRequestsShareTheHelpersAndAnswerTheirOwnTotals)
     }
     StdLock lock;
     FolderCache cache(fs, fs, lock, Threads(3));
-    std::vector<uint64_t> answers(kRequests);
+    std::vector<ByteTotals> answers(kRequests);
     std::vector<std::thread> requests;
     for (int tree = 0; tree < kRequests; ++tree) {
         requests.emplace_back([&, tree] {
-            answers[tree] = cache.GetFolderSize(topOf(tree));
+            answers[tree] = cache.GetFolderSizes(topOf(tree)).totals;
         });
     }
     for (std::thread& request : requests) request.join();
     for (int tree = 0; tree < kRequests; ++tree) {
         const Path top = topOf(tree);
         EXPECT_EQ(answers[tree], fs.LinkedTotal(top)) << "tree " << tree;
-        EXPECT_EQ(cache.GetFolderSize(top + u"\\sc"), fs.LinkedTotal(top + u"\\sc"));
+        EXPECT_EQ(cache.GetFolderSizes(top + u"\\sc").totals, fs.LinkedTotal(top + u"\\sc"));
     }
     fs.ResetCounts();
-    EXPECT_EQ(cache.GetFolderSize(u"C:\\"), fs.LinkedTotal(u"C:\\"));
+    EXPECT_EQ(cache.GetFolderSizes(u"C:\\").totals, fs.LinkedTotal(u"C:\\"));
     EXPECT_EQ(fs.TotalListings(), 1) << "only the root was listed: every tree below was kept";
 }
 
@@ -163,8 +163,8 @@ TEST(ParallelScan, EveryFolderAnswersAlikeOnOneThreadAndOnSeveral) {
         StdLock severalLock;
         FolderCache one(fs, fs, oneLock, Threads(1));
         FolderCache several(fs, fs, severalLock, Threads(4));
-        const uint64_t total = one.GetFolderSize(u"C:\\R");
-        ASSERT_EQ(several.GetFolderSize(u"C:\\R"), total) << "round " << round;
+        const ByteTotals total = one.GetFolderSizes(u"C:\\R").totals;
+        ASSERT_EQ(several.GetFolderSizes(u"C:\\R").totals, total) << "round " << round;
         EXPECT_EQ(total, fs.LinkedTotal(u"C:\\R")) << "round " << round;
         for (const Path& folder : folders) {
             EXPECT_EQ(several.GetFolderSize(folder), one.GetFolderSize(folder)) << "round " << round;

@@ -39,19 +39,27 @@ protected:
     StdLock lock;
 };
 
-TEST_F(PosixListerTest, CountsHiddenFilesAndLogicalLengths) {
+TEST_F(PosixListerTest, CountsHiddenFilesWithTheirLengthsAndTheBlocksTheyTake) {
     Write(root / ".hidden", 10);
     Write(root / "a" / "b" / "f", 1000);
-    fs::resize_file(root / "a" / "b" / "f", 1 << 20);  // sparse: logical length counts
+    fs::resize_file(root / "a" / "b" / "f", 1 << 20);  // sparse: the rest of it takes no blocks
+    const auto blocks = [](const fs::path& file) {
+        struct stat info {};
+        EXPECT_EQ(::stat(file.c_str(), &info), 0);
+        return static_cast<uint64_t>(info.st_blocks) * 512;
+    };
     FolderCache cache(lister, drives, lock);
-    EXPECT_EQ(cache.SumFolder(P(root)), 10u + (1u << 20));
+    const ByteTotals sum = cache.SumFolder(P(root));
+    EXPECT_EQ(sum.bytes, 10u + (1u << 20));
+    EXPECT_EQ(sum.onDisk, blocks(root / ".hidden") + blocks(root / "a" / "b" / "f"));
+    EXPECT_LT(sum.onDisk, 1u << 20);
 }
 
 TEST_F(PosixListerTest, SymlinkLoopIsCountedOnce) {
     Write(root / "a" / "f", 5);
     fs::create_directory_symlink(root, root / "a" / "b" / "loop");
     FolderCache cache(lister, drives, lock);
-    EXPECT_EQ(cache.SumFolder(P(root)), 5u);
+    EXPECT_EQ(cache.SumFolder(P(root)).bytes, 5u);
     EXPECT_EQ(cache.GetFolderSize(P(root)), 5u);
 }
 
@@ -66,13 +74,13 @@ TEST_F(PosixListerTest, UnlistableFolderCountsZero) {
 TEST_F(PosixListerTest, AFolderReplacedBetweenScansIsListedAnew) {
     Write(root / "a" / "b" / "f", 5);
     FolderCache cache(lister, drives, lock);
-    EXPECT_EQ(cache.SumFolder(P(root / "a")), 5u);
+    EXPECT_EQ(cache.SumFolder(P(root / "a")).bytes, 5u);
     // The folder the first scan went through now has another name; a new one took its own.
     fs::rename(root / "a", root / "old");
     fs::create_directories(root / "a" / "b");
     Write(root / "a" / "b" / "f", 7);
-    EXPECT_EQ(cache.SumFolder(P(root / "a" / "b")), 7u);
-    EXPECT_EQ(cache.ScanFolder(P(root / "a" / "b")), 7u);
+    EXPECT_EQ(cache.SumFolder(P(root / "a" / "b")).bytes, 7u);
+    EXPECT_EQ(cache.ScanFolder(P(root / "a" / "b")).bytes, 7u);
 }
 
 TEST_F(PosixListerTest, SubfoldersWhoseNamesDifferOnlyInCaseAreBothCounted) {
@@ -82,15 +90,15 @@ TEST_F(PosixListerTest, SubfoldersWhoseNamesDifferOnlyInCaseAreBothCounted) {
     Write(root / "a" / "Foo" / "f", 100);
     Write(root / "a" / "foo" / "Deep" / "g", 20);
     FolderCache cache(lister, drives, lock);  // native paths are scanned through the tree
-    EXPECT_EQ(cache.ScanFolder(P(root / "a")), 120u);
-    EXPECT_EQ(cache.ScanFolder(P(root)), 120u);
+    EXPECT_EQ(cache.ScanFolder(P(root / "a")).bytes, 120u);
+    EXPECT_EQ(cache.ScanFolder(P(root)).bytes, 120u);
 
     Write(root / "a" / "foo" / "Deep" / "g", 30);
     cache.ApplyChange(kActionModified, P(root / "a" / "foo" / "Deep" / "g"));
     Write(root / "a" / "Foo" / "f", 300);
     cache.ApplyChange(kActionModified, P(root / "a" / "Foo" / "f"));
-    EXPECT_EQ(cache.ScanFolder(P(root)), 330u);
-    EXPECT_EQ(cache.ScanFolder(P(root / "a")), 330u);
+    EXPECT_EQ(cache.ScanFolder(P(root)).bytes, 330u);
+    EXPECT_EQ(cache.ScanFolder(P(root / "a")).bytes, 330u);
 }
 
 }  // namespace

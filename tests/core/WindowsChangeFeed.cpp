@@ -93,6 +93,12 @@ void WindowsChangeFeed::Grow(const Path& file, uint64_t size) {
     Report(kActionModified, real);
 }
 
+void WindowsChangeFeed::Reallocate(const Path& file, uint64_t allocation) {
+    const Path real = fs_.RealPath(file);
+    fs_.SetFileAllocation(real, allocation);
+    Report(kActionModified, real);
+}
+
 void WindowsChangeFeed::Delete(const Path& path) {
     const Path real = fs_.RealPath(path);
     ReportRemoval(real);

@@ -34,6 +34,8 @@ public:
     void CreateFolder(const Path& path);
     void CreateLink(const Path& path, const Path& target);
     void Grow(const Path& file, uint64_t size);
+    // The file's length stays; its holes are written into or punched.
+    void Reallocate(const Path& file, uint64_t allocation);
     void Delete(const Path& path);
     // A rename, a move within a drive, or a move to another drive (copied, then deleted).
     void Move(const Path& from, const Path& to);

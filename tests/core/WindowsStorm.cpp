@@ -17,6 +17,10 @@ bool IsRoot(const Path& path) { return path.find(u'\\') == Path::npos; }
 
 Path NameOf(const Path& path) { return path.substr(path.rfind(u'\\') + 1); }
 
+std::string Text(const ByteTotals& totals) {
+    return std::to_string(totals.bytes) + " (" + std::to_string(totals.onDisk) + " on disk)";
+}
+
 }  // namespace
 
 WindowsStorm::WindowsStorm(Chooser choose, StormOptions options)
@@ -167,10 +171,16 @@ void WindowsStorm::Change() {
         case 5: case 6: case 7: {
             const auto files = Pick(false, false, true);
             if (const auto* file = pickOne(files)) {
-                const uint64_t size = choose_(8000);
                 const Path path = ThroughLink(file->path);
-                note("grow to " + std::to_string(size), path);
-                feed_.Grow(path, size);
+                if (kind == 7) {
+                    const uint64_t allocation = choose_(3) * 4096;
+                    note("allocate " + std::to_string(allocation), path);
+                    feed_.Reallocate(path, allocation);
+                } else {
+                    const uint64_t size = choose_(8000);
+                    note("grow to " + std::to_string(size), path);
+                    feed_.Grow(path, size);
+                }
             }
             break;
         }
@@ -266,21 +276,21 @@ void WindowsStorm::Change() {
 
 std::optional<std::string> WindowsStorm::Ask(const Path& real) {
     const Path spelled = Spelling(real);
-    const uint64_t answer = cache_->GetFolderSize(spelled);
-    const uint64_t expected = fs_.LinkedTotal(real);
+    const ByteTotals answer = cache_->GetFolderSizes(spelled).totals;
+    const ByteTotals expected = fs_.LinkedTotal(real);
     if (answer == expected) return std::nullopt;
-    return "asked " + Narrow(spelled) + " (" + Narrow(real) + "): answered " +
-           std::to_string(answer) + ", the file system holds " + std::to_string(expected);
+    return "asked " + Narrow(spelled) + " (" + Narrow(real) + "): answered " + Text(answer) +
+           ", the file system holds " + Text(expected);
 }
 
 std::optional<std::string> WindowsStorm::CheckCache() {
     std::optional<std::string> mismatch;
     cache_->VisitLocked([&](const CachedFolderView& folder) {
         if (mismatch || !folder.node.IsValid()) return;
-        const uint64_t expected = fs_.LinkedTotal(Path(folder.key));
+        const ByteTotals expected = fs_.LinkedTotal(Path(folder.key));
         if (folder.node.Total() != expected) {
-            mismatch = "cached " + Narrow(folder.key) + ": " + std::to_string(folder.node.Total()) +
-                       " (valid), the file system holds " + std::to_string(expected);
+            mismatch = "cached " + Narrow(folder.key) + ": " + Text(folder.node.Total()) +
+                       " (valid), the file system holds " + Text(expected);
         }
     });
     return mismatch;

@@ -53,3 +53,17 @@ mkdir -p "$live/sub"
 head -c 500 /dev/zero > "$live/sub/inner.bin"
 head -c 1000 /dev/zero > "$live/grow.bin"
 
+
+# Sizes as Explorer's Properties counts them: a 100 MB sparse file (nothing of it written), dense
+# files, and a second name of one of them (a hard link counts at each name). What they hold and
+# take is written beside the folder, as Linux counts it, for the tests to compare with.
+ondisk="$DRIVES/fixed/OnDisk"
+rm -rf "$ondisk"
+mkdir -p "$ondisk/Dense"
+truncate -s 100M "$ondisk/sparse.vhd"
+head -c 1000000 /dev/zero > "$ondisk/Dense/a.bin"
+head -c 4097 /dev/zero > "$ondisk/Dense/b.bin"
+ln "$ondisk/Dense/a.bin" "$ondisk/twin.bin"
+sync
+sizes() { find "$1" -type f -printf '%s %b\n' | awk '{ s += $1; d += $2 * 512 } END { print s, d }'; }
+{ sizes "$ondisk"; sizes "$ondisk/Dense"; } > "$DRIVES/fixed/ondisk-expected.txt"

@@ -19,9 +19,11 @@
 #include "ChildProcess.h"
 #include "Eventually.h"
 #include "LeftoverServer.h"
+#include "SafeVector.h"
 #include "Screenshot.h"
-#include "TestFiles.h"
 #include "SettingsStore.h"
+#include "TestFiles.h"
+#include "UniqueBstr.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
 
@@ -212,6 +214,41 @@ TEST_F(CacheServer, ALatticeOfLinksAnswersItsWholeTotalAtOnce) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_LT(seconds, 60.0) << "a watchdog, not a measurement";
     std::printf("lattice of 30 levels answered in %.2f s\n", seconds);
+}
+
+// Sizes as Explorer's Properties counts them, through the third interface: what the files hold
+// and take on disk, for a folder and in one call for its parent's known subfolders; a folder
+// that is not there is a failure, never a 0.
+TEST_F(CacheServer, SizesOnDiskComeThroughRealComAsTheFilesTakeThem) {
+    ComPtr<ITrovelleCache> cache = Connect();
+    ASSERT_TRUE(cache);
+    ComPtr<ITrovelleCacheSizes> sizes;
+    ASSERT_EQ(cache.As(&sizes), S_OK);
+    UINT64 size = 0, onDisk = 0;
+    ASSERT_EQ(sizes->GetFolderSizes(MakeBstr(test::kOnDiskFixture).get(), &size, &onDisk), S_OK);
+    EXPECT_EQ((ByteTotals{size, onDisk}), test::OnDiskFixtureSizes());
+
+    SAFEARRAY* names = nullptr;
+    SAFEARRAY* totals = nullptr;
+    SAFEARRAY* totalsOnDisk = nullptr;
+    const UniqueBstr folder = MakeBstr(test::kOnDiskFixture);
+    ASSERT_EQ(sizes->GetSubfolderSizesOnDisk(folder.get(), folder.get(), &size, &onDisk, &names,
+                                             &totals, &totalsOnDisk),
+              S_OK);
+    const UniqueSafeArray owned[] = {UniqueSafeArray(names), UniqueSafeArray(totals),
+                                     UniqueSafeArray(totalsOnDisk)};
+    EXPECT_EQ((ByteTotals{size, onDisk}), test::OnDiskFixtureSizes());
+    const SafeVectorAccess<BSTR, VT_BSTR> nameSlots(names);
+    const SafeVectorAccess<UINT64, VT_UI8> sizeSlots(totals);
+    const SafeVectorAccess<UINT64, VT_UI8> onDiskSlots(totalsOnDisk);
+    ASSERT_EQ(nameSlots.size(), 1u);
+    ASSERT_EQ(onDiskSlots.size(), 1u);
+    EXPECT_EQ(std::wstring(nameSlots[0]), L"Dense");
+    EXPECT_EQ((ByteTotals{sizeSlots[0], onDiskSlots[0]}), test::DenseFixtureSizes());
+
+    EXPECT_EQ(sizes->GetFolderSizes(MakeBstr(L"D:\\no such folder").get(), &size, &onDisk),
+              HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(size + onDisk, 0u);
 }
 
 // One call for many folders; its two arrays always agree in length.

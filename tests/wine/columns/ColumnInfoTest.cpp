@@ -17,13 +17,18 @@ protected:
     }
 };
 
-TEST_F(ColumnInfo, ThreeColumnsThenSFalse) {
-    struct Expected { DWORD pid; const wchar_t* title; const wchar_t* description; int fmt; UINT chars; };
+// The three columns of old, then the size on disk and its sort column, which is only offered.
+TEST_F(ColumnInfo, FiveColumnsThenSFalse) {
+    struct Expected {
+        DWORD pid; const wchar_t* title; const wchar_t* description; int fmt; UINT chars; DWORD flags;
+    };
     const Expected expected[] = {
-        {1, L"SizeEx", L"View file and folder total size.", LVCFMT_RIGHT, 22},
-        {2, L"SizeEx sort column", L"Sort column for Trovelle.", LVCFMT_RIGHT, 22},
-        {3, L"SizeEx %", L"Shows item size as % of parent folder size.", LVCFMT_LEFT, 52}};
-    for (DWORD index = 0; index < 3; ++index) {
+        {1, L"SizeEx", L"View file and folder total size.", LVCFMT_RIGHT, 22, 0x31},
+        {2, L"SizeEx sort column", L"Sort column for Trovelle.", LVCFMT_RIGHT, 22, 0x31},
+        {3, L"SizeEx %", L"Shows item size as % of parent folder size.", LVCFMT_LEFT, 52, 0x31},
+        {4, L"SizeEx on disk", L"View the space files and folders take on disk.", LVCFMT_RIGHT, 22, 0x31},
+        {5, L"SizeEx on disk sort column", L"Sort column for the size on disk.", LVCFMT_RIGHT, 22, 0x21}};
+    for (DWORD index = 0; index < std::size(expected); ++index) {
         SHCOLUMNINFO info = {};
         ASSERT_EQ(handler_->GetColumnInfo(index, &info), S_OK);
         EXPECT_TRUE(info.scid.fmtid == kTrovexFolderSize);
@@ -33,11 +38,11 @@ TEST_F(ColumnInfo, ThreeColumnsThenSFalse) {
         EXPECT_EQ(info.vt, VT_BSTR);
         EXPECT_EQ(info.fmt, expected[index].fmt);
         EXPECT_EQ(info.cChars, expected[index].chars);
-        EXPECT_EQ(info.csFlags, 0x31u);
+        EXPECT_EQ(info.csFlags, expected[index].flags);
     }
     SHCOLUMNINFO untouched;
     std::memset(&untouched, 0xAB, sizeof(untouched));
-    for (DWORD index : {3u, 4u, 0xFFFFFFFFu}) {
+    for (DWORD index : {5u, 6u, 0xFFFFFFFFu}) {
         SHCOLUMNINFO info = untouched;
         EXPECT_EQ(handler_->GetColumnInfo(index, &info), S_FALSE);
         EXPECT_EQ(std::memcmp(&info, &untouched, sizeof(info)), 0);

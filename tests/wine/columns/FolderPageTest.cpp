@@ -3,6 +3,7 @@
 // summed here, several folders, a folder that cannot be read, and a sheet closed while the page
 // still measures. A picture of the page is saved as folder-page.png.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include "PropertiesSheet.h"
 #include "ResourceIds.h"
 #include "Screenshot.h"
+#include "TestFiles.h"
 
 namespace trovelle::test {
 namespace {
@@ -46,11 +48,12 @@ uint64_t FreshSum(const std::wstring& folder) {
     return total;
 }
 
-// The digits of a text, whatever the locale put between them.
-uint64_t DigitsOf(const std::wstring& text) {
+// The exact count of a size written as Explorer writes it, "587 KB (601,000 bytes)": the digits
+// within the brackets, whatever the locale put between them.
+uint64_t ExactCountOf(const std::wstring& text) {
     uint64_t value = 0;
-    for (const wchar_t unit : text) {
-        if (unit >= L'0' && unit <= L'9') value = value * 10 + (unit - L'0');
+    for (size_t at = text.find(L'('); at < text.size(); ++at) {
+        if (text[at] >= L'0' && text[at] <= L'9') value = value * 10 + (text[at] - L'0');
     }
     return value;
 }
@@ -94,19 +97,21 @@ TEST_F(FolderPage, OneFolderShowsItsTotalAndLargestItems) {
         EXPECT_EQ(sheet.Text(IDC_TOTAL), kMeasuring) << "the page shows before any answer";
         ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s)) << "no answer came";
 
-        // 601,000 bytes: the size column's text with the default settings, and the exact count.
-        EXPECT_EQ(sheet.Text(IDC_TOTAL), L"587 KB");
-        EXPECT_EQ(DigitsOf(sheet.Text(IDC_BYTES)), FreshSum(At(L"\\Data")));
-        EXPECT_EQ(sheet.Text(IDC_BYTES), L"601,000 bytes");
+        // 601,000 bytes: the size column's text with the default settings, and the exact count;
+        // on disk, each file fills whole 4 KiB clusters.
+        EXPECT_EQ(sheet.Text(IDC_TOTAL), L"587 KB (601,000 bytes)");
+        EXPECT_EQ(ExactCountOf(sheet.Text(IDC_TOTAL)), FreshSum(At(L"\\Data")));
+        EXPECT_EQ(sheet.Text(IDC_ON_DISK), L"596 KB (610,304 bytes)");
         EXPECT_FALSE(sheet.Visible(IDC_SELECTED));
 
         const std::vector<std::vector<std::wstring>> rows = sheet.Rows();
         ASSERT_EQ(rows.size(), 3u);
         // Big holds 500,000 of 601,000 bytes: 41 symbols (one per full 2 %) and 83.19 %.
-        EXPECT_EQ(rows[0], (std::vector<std::wstring>{
-                               L"Big", L"488 KB", std::wstring(41, L'\u2022') + L" 83.19 %"}));
+        EXPECT_EQ(rows[0], (std::vector<std::wstring>{L"Big", L"488 KB", L"492 KB",
+                                                      std::wstring(41, L'\u2022') + L" 83.19 %"}));
         EXPECT_EQ(rows[1][0], L"Mid");
-        EXPECT_EQ(rows[2], (std::vector<std::wstring>{L"small.txt", L"1 KB", L" 0.17 %"}));
+        EXPECT_EQ(rows[2],
+                  (std::vector<std::wstring>{L"small.txt", L"1 KB", L"4 KB", L" 0.17 %"}));
         if (cache == 1) {
             sheet.Pump(300ms);
             SaveScreenshot(sheet.Sheet(), L"folder-page", CaptureArea::Window);
@@ -120,18 +125,18 @@ TEST_F(FolderPage, SettingsShapeTheTexts) {
     StoreInteger(L"PB_Style", 1);
     PropertiesSheet sheet({At(L"\\Data")});
     ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
-    EXPECT_EQ(sheet.Text(IDC_TOTAL), L"601.000");
+    EXPECT_EQ(sheet.Text(IDC_TOTAL), L"601.000 (601,000 bytes)");
     const std::vector<std::vector<std::wstring>> rows = sheet.Rows();
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows[0][1], L"500.000");
-    EXPECT_EQ(rows[0][2], L" 83.19 %");
+    EXPECT_EQ(rows[0][3], L" 83.19 %");
 }
 
 TEST_F(FolderPage, SeveralItemsShowTheirSumAndCount) {
     PropertiesSheet sheet({At(L"\\Data"), At(L"\\Other"), At(L"\\loose.bin")});
     ASSERT_TRUE(sheet.Opened());
     ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
-    EXPECT_EQ(DigitsOf(sheet.Text(IDC_BYTES)),
+    EXPECT_EQ(ExactCountOf(sheet.Text(IDC_TOTAL)),
               FreshSum(At(L"\\Data")) + FreshSum(At(L"\\Other")) + 5000);
     EXPECT_EQ(sheet.Text(IDC_SELECTED), L"2 folders, 1 file");
     EXPECT_EQ(sheet.Text(IDC_PAGE_NAME), L"3 items");
@@ -151,7 +156,7 @@ TEST_F(FolderPage, ADriveRootShowsItsWholeContent) {
         PropertiesSheet sheet({L"N:\\"});
         ASSERT_TRUE(sheet.Opened());
         ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
-        EXPECT_EQ(DigitsOf(sheet.Text(IDC_BYTES)), FreshSum(L"N:"));
+        EXPECT_EQ(ExactCountOf(sheet.Text(IDC_TOTAL)), FreshSum(L"N:"));
         // Other tests leave a few folders of their own on the drive.
         const std::vector<std::vector<std::wstring>> rows = sheet.Rows();
         const auto ours = std::find_if(rows.begin(), rows.end(), [](const auto& row) {
@@ -176,12 +181,34 @@ TEST_F(FolderPage, AFolderThatCannotBeReadShowsWhyAndNoNumber) {
         ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
         const std::wstring text = sheet.Text(IDC_TOTAL);
         EXPECT_EQ(text.rfind(L"Cannot read " + gone + L": ", 0), 0u) << text.c_str();
-        EXPECT_EQ(sheet.Text(IDC_BYTES), L"");
+        EXPECT_EQ(sheet.Text(IDC_ON_DISK), L"");
         if (cache == 1) {
             sheet.Pump(300ms);
             SaveScreenshot(sheet.Sheet(), L"folder-page-error", CaptureArea::Window);
         }
     }
+}
+
+// "Done when": a folder holding a 100 MB sparse file, dense files and a hard link shows what its
+// files hold and what they take, to the byte, and its largest items sort by either.
+TEST_F(FolderPage, ShowsSizeAndSizeOnDiskToTheByteAndSortsByEither) {
+    PropertiesSheet sheet({kOnDiskFixture});
+    ASSERT_TRUE(sheet.Opened());
+    ASSERT_TRUE(sheet.WaitForAnswer(kMeasuring, 30s));
+    EXPECT_EQ(ExactCountOf(sheet.Text(IDC_TOTAL)), OnDiskFixtureSizes().bytes);
+    EXPECT_EQ(ExactCountOf(sheet.Text(IDC_ON_DISK)), OnDiskFixtureSizes().onDisk);
+    const auto firstAndLast = [&] {
+        const std::vector<std::vector<std::wstring>> rows = sheet.Rows();
+        return rows.empty() ? std::wstring() : rows.front()[0] + L"/" + rows.back()[0];
+    };
+    EXPECT_EQ(firstAndLast(), L"sparse.vhd/twin.bin");
+    NMLISTVIEW click{};
+    click.hdr = {::GetDlgItem(sheet.Page(), IDC_LARGEST), IDC_LARGEST, LVN_COLUMNCLICK};
+    click.iSubItem = 2;  // On disk
+    ::SendMessageW(sheet.Page(), WM_NOTIFY, IDC_LARGEST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(firstAndLast(), L"Dense/sparse.vhd");
+    sheet.Pump(300ms);
+    SaveScreenshot(sheet.Sheet(), L"folder-page-on-disk", CaptureArea::Window);
 }
 
 // The library loaded from `path`, and a folder-page handler made by it.

@@ -103,8 +103,9 @@ std::vector<std::vector<std::wstring>> PropertiesSheet::Rows() const {
     // The list lives in this process, so its texts are read directly.
     const HWND list = ::GetDlgItem(Page(), IDC_LARGEST);
     std::vector<std::vector<std::wstring>> rows(ListView_GetItemCount(list));
+    const int columns = Header_GetItemCount(ListView_GetHeader(list));
     for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
-        for (int column = 0; column < 3; ++column) {
+        for (int column = 0; column < columns; ++column) {
             wchar_t text[512] = {};
             ListView_GetItemText(list, row, column, text, static_cast<int>(std::size(text)));
             rows[row].push_back(text);

@@ -7,6 +7,7 @@
 #include "SafeVector.h"
 #include "UniqueBstr.h"
 #include "WideText.h"
+#include "Win32DirectoryLister.h"
 #include "Win32FileSystem.h"
 
 namespace trovelle::test {
@@ -42,7 +43,7 @@ UINT64 FreshSum(const std::wstring& folder) {
     Win32DirectoryLister lister;
     Win32DriveTypes drives;
     CriticalSection lock;
-    return FolderCache(lister, drives, lock).SumFolder(ToCore(folder));
+    return FolderCache(lister, drives, lock).SumFolder(ToCore(folder)).bytes;
 }
 
 }  // namespace trovelle::test

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "UniqueHandle.h"
@@ -43,5 +44,26 @@ void RemoveTree(const std::wstring& path) {
     }
     ::RemoveDirectoryW(path.c_str());
 }
+
+namespace {
+
+// Line `line` of the counts the fixture script wrote: "bytes bytes-on-disk".
+ByteTotals FixtureLine(int line) {
+    std::FILE* file = ::_wfopen(L"D:\\ondisk-expected.txt", L"r");
+    EXPECT_NE(file, nullptr) << "the fixture script did not run";
+    ByteTotals sizes;
+    for (int at = 0; file != nullptr && at <= line; ++at) {
+        unsigned long long bytes = 0, onDisk = 0;
+        if (std::fscanf(file, "%llu %llu", &bytes, &onDisk) != 2) break;
+        sizes = {bytes, onDisk};
+    }
+    if (file != nullptr) std::fclose(file);
+    return sizes;
+}
+
+}  // namespace
+
+ByteTotals OnDiskFixtureSizes() { return FixtureLine(0); }
+ByteTotals DenseFixtureSizes() { return FixtureLine(1); }
 
 }  // namespace trovelle::test

@@ -7,8 +7,10 @@
 
 #include "cache/FolderCache.h"
 #include "CriticalSection.h"
+#include "TestFiles.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
+#include "Win32DirectoryLister.h"
 #include "Win32FileSystem.h"
 
 namespace trovelle {
@@ -48,7 +50,7 @@ TEST_F(Win32Lister, CountsHiddenAndSystemFilesAtTheirLogicalLength) {
     WriteFile(root + L"\\sub\\system.sys", 300, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
     WriteFile(root + L"\\sub\\big.bin", 5u << 20);
     EXPECT_EQ(Ask(root), 1000u + 20u + 300u + (5u << 20));
-    EXPECT_EQ(cache.SumFolder(ToCore(root)), 1000u + 20u + 300u + (5u << 20));
+    EXPECT_EQ(cache.SumFolder(ToCore(root)).bytes, 1000u + 20u + 300u + (5u << 20));
 }
 
 TEST_F(Win32Lister, MeasuresFoldersBeyondTheClassicPathLimit) {
@@ -63,7 +65,7 @@ TEST_F(Win32Lister, MeasuresFoldersBeyondTheClassicPathLimit) {
     ASSERT_GT(path.size(), 900u);
     EXPECT_EQ(Ask(L"D:\\lister-long"), 16u * 7u);
     EXPECT_EQ(Ask(path), 7u);
-    EXPECT_EQ(cache.SumFolder(ToCore(L"D:\\lister-long")), 16u * 7u);
+    EXPECT_EQ(cache.SumFolder(ToCore(L"D:\\lister-long")).bytes, 16u * 7u);
 }
 
 TEST_F(Win32Lister, DirectorySymlinkLoopIsCountedOnce) {
@@ -76,7 +78,7 @@ TEST_F(Win32Lister, DirectorySymlinkLoopIsCountedOnce) {
     }
     EXPECT_TRUE(sawLink) << "Wine shows the symlink as a directory reparse point";
     EXPECT_EQ(Ask(L"D:\\loop"), 3u);
-    EXPECT_EQ(cache.SumFolder(u"D:\\loop"), 3u);
+    EXPECT_EQ(cache.SumFolder(u"D:\\loop").bytes, 3u);
 }
 
 TEST_F(Win32Lister, BadPathsAnswerZeroWithoutFaulting) {
@@ -99,7 +101,7 @@ TEST_F(Win32Lister, NamesEndingInADotOrABlankAndDeviceNamesAreTakenAsNamed) {
     WriteFile(root + L"\\name.\\f", 70);
     WriteFile(root + L"\\name \\f", 300);
     WriteFile(root + L"\\COM1\\f", 4000);
-    EXPECT_EQ(cache.SumFolder(ToCore(root)), 4375u);
+    EXPECT_EQ(cache.SumFolder(ToCore(root)).bytes, 4375u);
     EXPECT_EQ(Ask(root), 4375u);
     EXPECT_EQ(Ask(root + L"\\COM1"), 4000u);
     std::vector<DirectoryEntry> entries;
@@ -107,6 +109,33 @@ TEST_F(Win32Lister, NamesEndingInADotOrABlankAndDeviceNamesAreTakenAsNamed) {
     bool sawItsOwnFile = false;
     for (const DirectoryEntry& entry : entries) sawItsOwnFile |= entry.name == u"f" && entry.size == 70;
     EXPECT_TRUE(sawItsOwnFile);
+}
+
+// One listing gives what each file holds and takes: the sparse file takes nothing, the hard
+// link counts at each of its names, as Explorer's Properties counts them.
+TEST_F(Win32Lister, ReadsWhatFilesHoldAndTakeFromOneListing) {
+    EXPECT_EQ(cache.GetFolderSizes(ToCore(test::kOnDiskFixture)).totals, test::OnDiskFixtureSizes());
+    EXPECT_EQ(test::OnDiskFixtureSizes().bytes, (100u << 20) + 2 * 1000000u + 4097u);
+    EXPECT_EQ(lister.FallbackCount(), 0u) << "Wine answers the directory information class";
+}
+
+// Some file systems (network redirectors among them) refuse the directory information classes.
+BOOL WINAPI RefuseTheClass(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+TEST_F(Win32Lister, AFileSystemThatRefusesTheClassIsListedByName) {
+    Win32DirectoryLister refused(RefuseTheClass);
+    FolderCache byName(refused, drives, lock);
+    // Dense files fill whole clusters either way; a sparse one cannot be told without opening it.
+    EXPECT_EQ(byName.GetFolderSizes(ToCore(test::kOnDiskFixture + std::wstring(L"\\Dense"))).totals,
+              test::DenseFixtureSizes());
+    EXPECT_EQ(byName.GetFolderSizes(ToCore(test::kOnDiskFixture)).totals.bytes,
+              test::OnDiskFixtureSizes().bytes);
+    EXPECT_EQ(refused.FallbackCount(), refused.ListingCount());
+    std::vector<DirectoryEntry> entries;
+    EXPECT_FALSE(refused.List(u"D:\\no such folder", entries));
 }
 
 TEST_F(DriveChoice, FixedDrivesAreCachedAndOthersSummedEveryTime) {

@@ -3,7 +3,6 @@
 #include "walk/FolderWalk.h"
 #include "WideText.h"
 #include "Win32DirectoryLister.h"
-#include "Win32FileSystem.h"
 
 namespace trovelle {
 

@@ -74,13 +74,16 @@ HRESULT SharedServerTotals(const std::wstring& folder, CellSources& sources, Byt
     return sources.cache.FolderAndSubfolderSizes(std::wstring(parent), folder, sizes, known);
 }
 
-// A folder cell's totals: summed here with the cache off, else through the shared answer.
+// A folder cell's totals: summed here with the cache off, else through the shared answer. A
+// folder that is not there shows 0, as the size column always showed it.
 bool CellFolderTotals(const std::wstring& folder, const ColumnSettings& settings,
                       CellSources& sources, ByteTotals& sizes, uint64_t& error) {
-    if (!IsFlagOn(settings.enableCache)) {
-        return FolderTotals(folder, settings, sources.cache, sizes, error);
-    }
-    return Answered(SharedServerTotals(folder, sources, sizes), error);
+    const bool answered = IsFlagOn(settings.enableCache)
+                              ? Answered(SharedServerTotals(folder, sources, sizes), error)
+                              : FolderTotals(folder, settings, sources.cache, sizes, error);
+    if (answered || static_cast<HRESULT>(error) != kFolderNotThere) return answered;
+    sizes = {};
+    return true;
 }
 
 bool ListFiles(const std::wstring& folder, ListedFiles& files, uint64_t& error) {

@@ -48,7 +48,7 @@ constexpr size_t kFolderCount = sizeof(kFolders) / sizeof(kFolders[0]);
 
 struct Fixture {
     trovelle::testing::FakeFileSystem tree;
-    uint64_t totals[kFolderCount] = {};  // the tree's own, worked out once
+    trovelle::ByteTotals totals[kFolderCount] = {};  // the tree's own, worked out once
 };
 
 Fixture& TheFixture() {
@@ -144,7 +144,7 @@ bool AnswersMatchTree(FolderCache& cache, uint32_t mask, bool deepestFirst) {
     for (size_t step = 0; step < kFolderCount; ++step) {
         const size_t i = deepestFirst ? kFolderCount - 1 - step : step;
         if ((mask >> i & 1) == 0) continue;
-        if (cache.GetFolderSize(kFolders[i]) != TheFixture().totals[i]) return false;
+        if (cache.GetFolderSizes(kFolders[i]).totals != TheFixture().totals[i]) return false;
     }
     return true;
 }

@@ -18,7 +18,6 @@
 #include "UniqueHandle.h"
 #include "WideText.h"
 #include "Win32DirectoryLister.h"
-#include "Win32FileSystem.h"
 
 // Exported by ntdll (and by Wine's); mingw-w64's headers do not declare it.
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc,

@@ -9,14 +9,6 @@
 #include "WideText.h"
 
 namespace trovelle {
-namespace {
-
-HRESULT SizesInterface(ITrovelleCache& cache, Microsoft::WRL::ComPtr<ITrovelleCacheSizes>& sizes) {
-    return cache.QueryInterface(IID_PPV_ARGS(&sizes));
-}
-
-}  // namespace
-
 HRESULT CacheConnection::Create(Microsoft::WRL::ComPtr<ITrovelleCache>& cache) {
     ++creations_;
     return CreateCacheObject(cache);
@@ -43,15 +35,20 @@ HRESULT CacheConnection::WithProxy(Ask&& ask) {
     }
 }
 
+template <typename Ask>
+HRESULT CacheConnection::WithSizes(Ask&& ask) {
+    return WithProxy([&](ITrovelleCache& cache) {
+        Microsoft::WRL::ComPtr<ITrovelleCacheSizes> sizes;
+        const HRESULT asked = cache.QueryInterface(IID_PPV_ARGS(&sizes));
+        return FAILED(asked) ? asked : ask(*sizes.Get());
+    });
+}
+
 HRESULT CacheConnection::FolderSizes(const std::wstring& folder, ByteTotals& sizes) {
     sizes = {};
-    return WithProxy([&](ITrovelleCache& cache) {
-        Microsoft::WRL::ComPtr<ITrovelleCacheSizes> server;
-        const HRESULT asked = SizesInterface(cache, server);
-        if (FAILED(asked)) return asked;
-        unsigned __int64 size = 0;
-        unsigned __int64 onDisk = 0;
-        const HRESULT hr = server->GetFolderSizes(MakeBstr(folder.c_str()).get(), &size, &onDisk);
+    return WithSizes([&](ITrovelleCacheSizes& server) {
+        unsigned __int64 size = 0, onDisk = 0;
+        const HRESULT hr = server.GetFolderSizes(MakeBstr(folder.c_str()).get(), &size, &onDisk);
         if (SUCCEEDED(hr)) sizes = {size, onDisk};
         return hr;
     });
@@ -61,16 +58,12 @@ HRESULT CacheConnection::FolderAndSubfolderSizes(const std::wstring& parent,
                                                  const std::wstring& folder, ByteTotals& sizes,
                                                  SubfolderTotals& known) {
     sizes = {};
-    return WithProxy([&](ITrovelleCache& cache) {
-        Microsoft::WRL::ComPtr<ITrovelleCacheSizes> server;
-        const HRESULT asked = SizesInterface(cache, server);
-        if (FAILED(asked)) return asked;
-        unsigned __int64 size = 0;
-        unsigned __int64 onDisk = 0;
+    return WithSizes([&](ITrovelleCacheSizes& server) {
+        unsigned __int64 size = 0, onDisk = 0;
         SAFEARRAY* names = nullptr;
         SAFEARRAY* subfolderSizes = nullptr;
         SAFEARRAY* subfolderOnDisk = nullptr;
-        const HRESULT hr = server->GetSubfolderSizesOnDisk(
+        const HRESULT hr = server.GetSubfolderSizesOnDisk(
             MakeBstr(parent.c_str()).get(), MakeBstr(folder.c_str()).get(), &size, &onDisk,
             &names, &subfolderSizes, &subfolderOnDisk);
         const UniqueSafeArray ownedNames(names);

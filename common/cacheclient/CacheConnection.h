@@ -46,6 +46,9 @@ private:
     // has gone away; on another thread's, a proxy of its own for that call.
     template <typename Ask>
     HRESULT WithProxy(Ask&& ask);
+    // Runs `ask` on the server's size-and-size-on-disk interface, through `WithProxy`.
+    template <typename Ask>
+    HRESULT WithSizes(Ask&& ask);
     HRESULT Create(Microsoft::WRL::ComPtr<ITrovelleCache>& cache);
 
     Microsoft::WRL::ComPtr<ITrovelleCache> proxy_;

@@ -17,7 +17,7 @@ TEST_F(BadInput, ForeignFormatIdsUnknownPidsAndNullPointers) {
     value.lVal = 77;
     const SHCOLUMNID foreign = {FMTID_Storage, 1};
     EXPECT_EQ(handler_->GetItemData(&foreign, &data, &value), S_FALSE);
-    for (DWORD pid : {0u, 4u, 99u, 0xFFFFFFFFu}) {
+    for (DWORD pid : {0u, 6u, 99u, 0xFFFFFFFFu}) {
         const SHCOLUMNID unknown = {kTrovexFolderSize, pid};
         EXPECT_EQ(handler_->GetItemData(&unknown, &data, &value), S_FALSE) << pid;
     }

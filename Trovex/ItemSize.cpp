@@ -105,16 +105,12 @@ bool ListFiles(const std::wstring& folder, ListedFiles& files, uint64_t& error) 
 bool ItemSizes(const std::wstring& path, bool isFolder, SizeKind kind,
                const ColumnSettings& settings, CellSources& sources, uint64_t& size,
                uint64_t& error) {
+    if (!isFolder && kind == SizeKind::Length) return FileLength(path, size, error);
     ByteTotals sizes;
-    if (isFolder) {
-        if (!CellFolderTotals(path, settings, sources, sizes, error)) return false;
-    } else if (kind == SizeKind::Length) {
-        return FileLength(path, size, error);
-    } else if (!ListedFileSizes(path, sources.files, sizes, error)) {
-        return false;
-    }
-    size = kind == SizeKind::Length ? sizes.bytes : sizes.onDisk;
-    return true;
+    const bool measured = isFolder ? CellFolderTotals(path, settings, sources, sizes, error)
+                                   : ListedFileSizes(path, sources.files, sizes, error);
+    if (measured) size = kind == SizeKind::Length ? sizes.bytes : sizes.onDisk;
+    return measured;
 }
 
 }  // namespace
@@ -155,17 +151,16 @@ bool ListedFileSizes(const std::wstring& path, ListedFiles& files, ByteTotals& s
         std::min(path.size(), folder.size() + 1))));
     // A file made since the last listing is looked for in a new one.
     const bool kept = files.folder == folder && Fresh(files.listedAt);
-    for (bool listed = !kept;; listed = true) {
-        if (listed && !ListFiles(folder, files, error)) return false;
-        const auto found = files.byFoldedName.find(name);
-        if (found != files.byFoldedName.end()) {
-            sizes = found->second;
-            return true;
-        }
-        if (listed) break;
+    if ((!kept || !files.byFoldedName.contains(name)) && !ListFiles(folder, files, error)) {
+        return false;
     }
-    error = ERROR_FILE_NOT_FOUND;
-    return false;
+    const auto found = files.byFoldedName.find(name);
+    if (found == files.byFoldedName.end()) {
+        error = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    sizes = found->second;
+    return true;
 }
 
 ItemSizeResult GetItemSize(const std::wstring& path, bool isFolder, SizeKind kind,

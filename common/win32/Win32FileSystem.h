@@ -1,4 +1,4 @@
-// The core's view of the Windows file system: folder listings and drive types.
+// The Windows file system as the programs meet it: drive roots and types, long paths, Wine.
 #pragma once
 
 #include <vector>

@@ -25,14 +25,8 @@ namespace {
 using namespace std::chrono_literals;
 
 DWORD ServerProcessId() {
-    UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
-         more = ::Process32NextW(snapshot.Get(), &entry)) {
-        if (_wcsicmp(entry.szExeFile, L"TrovexCache.exe") == 0) return entry.th32ProcessID;
-    }
-    return 0;
+    const std::vector<DWORD> ids = CacheServerProcessIds();
+    return ids.empty() ? 0 : ids.front();
 }
 
 // The process's threads for which `counts` (given the thread id) is true.

@@ -10,27 +10,6 @@
 #include "UniqueHandle.h"
 
 namespace trovelle::test {
-namespace {
-
-// Every running process of the server's program. One that has given up serving may still be
-// ending: its watches close only then.
-std::vector<UniqueKernelHandle> ServerProcesses() {
-    std::vector<UniqueKernelHandle> processes;
-    const UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return processes;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
-         more = ::Process32NextW(snapshot.Get(), &entry)) {
-        if (::_wcsicmp(entry.szExeFile, L"TrovexCache.exe") != 0) continue;
-        UniqueKernelHandle process(
-            ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-        if (process) processes.push_back(std::move(process));
-    }
-    return processes;
-}
-
-}  // namespace
 
 void StopCacheServer() {
     using namespace std::chrono_literals;
@@ -43,7 +22,9 @@ void StopCacheServer() {
     // Under Wine, a server that closes its drive watch while the next one watches the same
     // drive takes Wine's watches of the folders below with it: the next server would hear of
     // no change there. So no server of one test may overlap the next test's.
-    for (const UniqueKernelHandle& process : ServerProcesses()) {
+    for (const DWORD id : CacheServerProcessIds()) {
+        const UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+        if (!process) continue;
         if (!stuck && ::WaitForSingleObject(process.Get(), 15000) == WAIT_OBJECT_0) continue;
         // Still serving references nobody will release: Wine never runs down what a departed
         // client left behind, as Windows' COM does after some minutes. Every later test of
@@ -52,6 +33,19 @@ void StopCacheServer() {
         ::TerminateProcess(process.Get(), 1);
         ::WaitForSingleObject(process.Get(), 5000);
     }
+}
+
+std::vector<DWORD> CacheServerProcessIds() {
+    std::vector<DWORD> ids;
+    const UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+         more = ::Process32NextW(snapshot.Get(), &entry)) {
+        if (::_wcsicmp(entry.szExeFile, L"TrovexCache.exe") == 0) ids.push_back(entry.th32ProcessID);
+    }
+    return ids;
 }
 
 }  // namespace trovelle::test

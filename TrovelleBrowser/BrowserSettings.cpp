@@ -42,6 +42,28 @@ void WriteValue(HKEY key, const wchar_t* name, DWORD type, const void* data, siz
     ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes));
 }
 
+// The strings of a REG_MULTI_SZ value.
+std::vector<std::wstring> ReadStrings(const wchar_t* name) {
+    std::vector<std::wstring> strings;
+    const std::wstring text = ReadText(name, REG_MULTI_SZ);
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(L'\0', start), text.size());
+        if (end > start) strings.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return strings;
+}
+
+void WriteStrings(HKEY key, const wchar_t* name, const std::vector<std::wstring>& strings) {
+    std::wstring list;
+    for (const std::wstring& string : strings) {
+        list += string;
+        list += L'\0';
+    }
+    list += L'\0';
+    WriteValue(key, name, REG_MULTI_SZ, list.data(), list.size() * sizeof(wchar_t));
+}
+
 }  // namespace
 
 std::optional<std::wstring> ReadLastFolder() {
@@ -66,19 +88,34 @@ std::optional<WINDOWPLACEMENT> ReadPlacement() {
 
 ColumnWidths ReadColumnWidths() {
     ColumnWidths widths;
-    const std::wstring text = ReadText(kColumnWidthsValue, REG_MULTI_SZ);
     // "name=width" strings, one per column.
-    for (size_t start = 0; start < text.size();) {
-        const size_t end = std::min(text.find(L'\0', start), text.size());
-        const std::wstring entry = text.substr(start, end - start);
+    for (const std::wstring& entry : ReadStrings(kColumnWidthsValue)) {
         const size_t equals = entry.rfind(L'=');
         if (equals != std::wstring::npos && equals > 0) {
             const int width = static_cast<int>(std::wcstol(entry.c_str() + equals + 1, nullptr, 10));
             if (width > 0 && width < 4000) widths[entry.substr(0, equals)] = width;
         }
-        start = end + 1;
     }
     return widths;
+}
+
+std::optional<int> ReadTreeWidth() {
+    const std::vector<BYTE> bytes = ReadValue(kTreeWidthValue, REG_DWORD);
+    DWORD width = 0;
+    if (bytes.size() != sizeof(width)) return std::nullopt;
+    std::memcpy(&width, bytes.data(), sizeof(width));
+    if (width < 40 || width > 4000) return std::nullopt;
+    return static_cast<int>(width);
+}
+
+std::set<std::wstring> ReadShownHandlerColumns() {
+    const std::vector<std::wstring> ids = ReadStrings(kHandlerColumnsValue);
+    return {ids.begin(), ids.end()};
+}
+
+void SaveShownHandlerColumns(const std::set<std::wstring>& ids) {
+    const UniqueRegistryKey key = OpenUserKey(kBrowserKeyPath, KEY_SET_VALUE, true);
+    if (key) WriteStrings(key.Get(), kHandlerColumnsValue, {ids.begin(), ids.end()});
 }
 
 // Earlier versions kept the window's values in the settings key, whose values every column
@@ -93,21 +130,18 @@ void RemoveValuesFromTheSettingsKey() {
 }
 
 void SaveBrowserState(const std::wstring& folder, const WINDOWPLACEMENT& placement,
-                      const ColumnWidths& widths) {
+                      const ColumnWidths& widths, int treeWidth) {
     RemoveValuesFromTheSettingsKey();
     const UniqueRegistryKey key = OpenUserKey(kBrowserKeyPath, KEY_SET_VALUE, true);
     if (!key) return;
     WriteValue(key.Get(), kLastFolderValue, REG_SZ, folder.c_str(),
                (folder.size() + 1) * sizeof(wchar_t));
     WriteValue(key.Get(), kPlacementValue, REG_BINARY, &placement, sizeof(placement));
-    std::wstring list;
-    for (const auto& [name, width] : widths) {
-        list += name + L"=" + std::to_wstring(width);
-        list += L'\0';
-    }
-    list += L'\0';
-    WriteValue(key.Get(), kColumnWidthsValue, REG_MULTI_SZ, list.data(),
-               list.size() * sizeof(wchar_t));
+    const DWORD width = static_cast<DWORD>(treeWidth);
+    WriteValue(key.Get(), kTreeWidthValue, REG_DWORD, &width, sizeof(width));
+    std::vector<std::wstring> entries;
+    for (const auto& [name, width] : widths) entries.push_back(name + L"=" + std::to_wstring(width));
+    WriteStrings(key.Get(), kColumnWidthsValue, entries);
 }
 
 }  // namespace trovelle::browser

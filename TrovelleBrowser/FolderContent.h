@@ -1,5 +1,6 @@
 // What the background worker hands the window: a folder's items with Explorer's own columns
-// ready to show, the handler columns' descriptions, and the handler cells as they are measured.
+// ready to show, their sizes from the cache as they are measured, and the cells of the other
+// column handlers the user chose to see.
 #pragma once
 
 #include <windows.h>
@@ -11,30 +12,39 @@
 #include <vector>
 
 #include "ItemCells.h"
+#include "index/Totals.h"
 
 namespace trovelle::browser {
 
 // The path that stands for the list of drives (the root above every drive's root).
 inline constexpr wchar_t kDrivesPath[] = L"";
 
-struct BrowserItem {
-    std::wstring name;  // as shown
-    std::wstring path;  // full path, as handed to the column handlers
-    DWORD attributes = 0;
-    uint64_t size = 0;  // a file's length
-    FILETIME lastWrite = {};
-    int icon = 0;  // in the system's small image list
-    std::wstring sizeText, typeText, dateText;
+// An item's size and size on disk as the window knows them: a file's from its folder's listing,
+// a folder's total from the cache server.
+enum class SizeState { Measuring, Known, NoAccess, Gone, Failed };
+struct ItemSizes {
+    SizeState state = SizeState::Measuring;
+    ByteTotals totals;
+    HRESULT failure = S_OK;  // for Failed
 
-    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool operator==(const ItemSizes& other) const {
+        return state == other.state && totals.bytes == other.totals.bytes &&
+               totals.onDisk == other.totals.onDisk && failure == other.failure;
+    }
 };
 
-// The product's own size columns among the handler columns: its cells' texts are what the user
-// chose, and the sort column beside the size holds the byte counts.
-struct SizeColumns {
-    std::optional<size_t> sizeText;
-    std::optional<size_t> byteCount;
-    std::optional<size_t> onDiskText;
+struct BrowserItem {
+    std::wstring name;       // as shown
+    std::u16string sortKey;  // the name prepared for sorting (NaturalKey)
+    std::wstring path;       // full path, of any length
+    DWORD attributes = 0;
+    uint64_t size = 0;        // a file's length
+    uint64_t allocation = 0;  // what a file takes on disk
+    FILETIME lastWrite = {};
+    int icon = 0;  // in the system's small image list
+    std::wstring typeText;
+
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
 struct Listing {
@@ -42,26 +52,34 @@ struct Listing {
     std::wstring folder;  // kDrivesPath for the drives
     DWORD error = ERROR_SUCCESS;
     std::vector<BrowserItem> items;
+    // The first items of a large folder, shown while the rest is listed; the whole listing
+    // follows.
+    bool partial = false;
+};
+
+// The other column handlers' columns the folder offers (the product's own handler left out:
+// the window shows those sizes itself); posted once they are loaded, after the listing.
+struct HandlerColumns {
+    uint64_t generation = 0;
     std::vector<SHCOLUMNINFO> columns;
-    SizeColumns sizeColumns;
 };
 
 struct FilledRow {
     size_t row = 0;
-    std::vector<host::Cell> cells;  // one per handler column
+    std::optional<ItemSizes> sizes;  // a folder's total, when it was asked
+    std::vector<host::Cell> cells;   // one per handler column, when any is shown
 };
 
 struct CellBatch {
     uint64_t generation = 0;
     std::vector<FilledRow> rows;
-    // The product's size and size-on-disk cells of the folder itself.
-    std::optional<host::Cell> folderTotal;
-    std::optional<host::Cell> folderOnDisk;
+    std::optional<ItemSizes> folder;  // the total of the folder itself
 };
 
 // A row the worker is asked to measure.
 struct FillItem {
     size_t row = 0;
+    std::wstring name;
     std::wstring path;
     DWORD attributes = 0;
 };

@@ -7,7 +7,10 @@
 #include <utility>
 
 #include "FolderItems.h"
+#include "RowOrder.h"
+#include "WideText.h"
 #include "Win32FileSystem.h"
+#include "view/NaturalOrder.h"
 
 namespace trovelle::browser {
 namespace {
@@ -42,24 +45,6 @@ private:
     std::map<std::pair<bool, std::wstring>, ShellLook> looks_;
 };
 
-std::wstring DateText(const FILETIME& time) {
-    FILETIME local;
-    SYSTEMTIME shown;
-    if (!::FileTimeToLocalFileTime(&time, &local) || !::FileTimeToSystemTime(&local, &shown)) {
-        return {};
-    }
-    wchar_t date[64] = {}, clock[64] = {};
-    ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &shown, nullptr, date, 64,
-                      nullptr);
-    ::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &shown, nullptr, clock, 64);
-    return std::wstring(date) + L" " + clock;
-}
-
-std::wstring FileSizeText(uint64_t size) {
-    wchar_t text[64] = {};
-    ::StrFormatKBSizeW(static_cast<LONGLONG>(size), text, 64);
-    return text;
-}
 
 DWORD ListDrives(std::vector<BrowserItem>& items) {
     wchar_t roots[512] = {};
@@ -77,17 +62,20 @@ DWORD ListDrives(std::vector<BrowserItem>& items) {
         item.attributes = FILE_ATTRIBUTE_DIRECTORY;
         item.icon = info.iIcon;
         item.typeText = info.szTypeName;
+        item.sortKey = NaturalKey(ToCore(item.name));
     }
     return ERROR_SUCCESS;
 }
 
 }  // namespace
 
-DWORD ListForBrowser(const std::wstring& folder, std::vector<BrowserItem>& items) {
+DWORD ListForBrowser(const std::wstring& folder, std::vector<BrowserItem>& items, size_t limit) {
     items.clear();
     if (folder == kDrivesPath) return ListDrives(items);
     DWORD error = ERROR_SUCCESS;
-    std::vector<host::ListedItem> listed = host::ListFolder(folder, error);
+    // Sorted below by the view's first order, with keys made once.
+    std::vector<host::ListedItem> listed =
+        host::ListFolder(folder, error, host::ItemOrder::AsListed, limit);
     if (error != ERROR_SUCCESS) return error;
     std::wstring base = folder;
     if (!base.empty() && base.back() == L'\\') base.pop_back();
@@ -98,15 +86,28 @@ DWORD ListForBrowser(const std::wstring& folder, std::vector<BrowserItem>& items
         item.attributes = entry.data.dwFileAttributes;
         item.path = base + L"\\" + entry.name;
         item.size = entry.size;
+        item.allocation = entry.allocation;
         item.lastWrite = entry.lastWrite;
         const ShellLook& look = looks.Of(entry.name, item.attributes);
         item.icon = look.icon;
         item.typeText = look.type;
-        if (!item.IsFolder()) item.sizeText = FileSizeText(item.size);
-        item.dateText = DateText(item.lastWrite);
         item.name = std::move(entry.name);
+        item.sortKey = NaturalKey(ToCore(item.name));
     }
     return ERROR_SUCCESS;
+}
+
+std::wstring DateText(const FILETIME& time) {
+    FILETIME local;
+    SYSTEMTIME shown;
+    if (!::FileTimeToLocalFileTime(&time, &local) || !::FileTimeToSystemTime(&local, &shown)) {
+        return {};
+    }
+    wchar_t date[64] = {}, clock[64] = {};
+    ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &shown, nullptr, date, 64,
+                      nullptr);
+    ::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &shown, nullptr, clock, 64);
+    return std::wstring(date) + L" " + clock;
 }
 
 HIMAGELIST SystemSmallIcons() {

@@ -11,8 +11,14 @@
 
 namespace trovelle::browser {
 
-// ERROR_SUCCESS when `folder` (kDrivesPath: the drives) was listed into `items`.
-DWORD ListForBrowser(const std::wstring& folder, std::vector<BrowserItem>& items);
+// ERROR_SUCCESS when `folder` (kDrivesPath: the drives) was listed into `items` (at most
+// `limit` of them), folders first, each by name.
+DWORD ListForBrowser(const std::wstring& folder, std::vector<BrowserItem>& items,
+                     size_t limit = SIZE_MAX);
+
+// A time as the user's locale writes a date and time ("12/8/2026 11:51 PM"); asked only for
+// the rows shown, as it costs more than the listing of a large folder.
+std::wstring DateText(const FILETIME& time);
 
 // The system's image list of small icons, which every item's icon index refers to.
 HIMAGELIST SystemSmallIcons();

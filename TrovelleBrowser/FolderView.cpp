@@ -1,19 +1,28 @@
 #include "FolderView.h"
 
 #include <algorithm>
-#include <map>
+#include <cstdio>
+#include <string_view>
+#include <unordered_map>
 
+#include "DisplayScale.h"
+#include "FolderListing.h"
 #include "GdiScopes.h"
+#include "ShareBar.h"
+#include "SizeAnswers.h"
 
 namespace trovelle::browser {
 namespace {
 
 constexpr wchar_t kNotYetMeasured[] = L"\u2026";
+constexpr UINT kFirstColumnCommand = 1;
 
 bool Hidden(const BrowserItem& item) {
     return (item.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0 &&
            item.path.size() > 3;  // a drive's root is never left out
 }
+
+bool IsDriveRoot(const BrowserItem& item) { return item.path.size() <= 3; }
 
 bool SameTime(const FILETIME& a, const FILETIME& b) {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
@@ -44,7 +53,7 @@ void CopyText(const std::wstring& text, NMLVDISPINFOW& info) {
 
 bool FolderView::Create(HWND parent, HINSTANCE instance, int id) {
     list_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT |
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_EDITLABELS |
                                   LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
                               0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               instance, nullptr);
@@ -63,35 +72,52 @@ int FolderView::AverageCharWidth() const {
     return metrics.tmAveCharWidth;
 }
 
-std::vector<FillItem> FolderView::Show(Listing listing, bool refresh, const RefreshScope& scope) {
-    KeepColumnWidths();
-    const ViewState state = refresh ? CaptureView() : ViewState{};
-    const std::vector<ViewColumn> before = columns_;
-    SetColumns(ColumnsFor(listing, widths_, AverageCharWidth()));
-    // Cells carried over must belong to the same columns.
-    const bool sameColumns = before == columns_;
-    sizeColumns_ = listing.sizeColumns;
+bool FolderView::ShowsHandlerColumns() const {
+    return std::any_of(columns_.begin(), columns_.end(),
+                       [](const ViewColumn& column) { return column.kind == ColumnKind::Handler; });
+}
 
-    std::map<std::wstring, const Row*> previous;
+void FolderView::UpdateColumns() {
+    KeepColumnWidths();
+    SetColumns(ColumnsFor(offered_, shownHandlerColumns_, widths_, AverageCharWidth()));
+}
+
+std::vector<FillItem> FolderView::Show(Listing listing, Listed listed, const RefreshScope& scope) {
+    const bool refresh = listed != Listed::New;
+    ViewState state = refresh ? CaptureView() : ViewState{};
+    // The first rows' top row sits anywhere among all of them: the view stays at the top.
+    if (listed == Listed::Completed) state.top.reset();
+    UpdateColumns();
+    if (!refresh) folderSizes_ = {};
+    const bool askFiles = ShowsHandlerColumns();
+
+    std::unordered_map<std::wstring_view, const Row*> previous;
     if (refresh) {
+        previous.reserve(rows_.size());
         for (const Row& row : rows_) previous.emplace(row.item.name, &row);
     }
     std::vector<Row> rows(listing.items.size());
     std::vector<bool> toMeasure(rows.size(), true);
     for (size_t r = 0; r < rows.size(); ++r) {
-        rows[r].item = std::move(listing.items[r]);
-        const auto found = previous.find(rows[r].item.name);
-        if (found == previous.end() || !sameColumns || !found->second->measured) continue;
+        Row& row = rows[r];
+        row.item = std::move(listing.items[r]);
+        if (!row.item.IsFolder()) {
+            row.sizes = {SizeState::Known, {row.item.size, row.item.allocation}, S_OK};
+            toMeasure[r] = askFiles;
+        }
+        const auto found = previous.find(row.item.name);
+        if (found == previous.end() || !found->second->measured) continue;
         const Row& old = *found->second;
-        rows[r].cells = old.cells;
-        rows[r].measured = true;
-        toMeasure[r] = scope.everything || scope.names.count(rows[r].item.name) != 0 ||
-                       (scope.allFolders && rows[r].item.IsFolder()) ||
-                       ItemMoved(old.item, rows[r].item);
+        if (row.item.IsFolder()) row.sizes = old.sizes;
+        row.cells = old.cells;
+        row.measured = true;
+        if (!toMeasure[r]) continue;
+        toMeasure[r] = scope.everything || scope.names.count(row.item.name) != 0 ||
+                       (scope.allFolders && row.item.IsFolder()) || ItemMoved(old.item, row.item);
     }
     rows_ = std::move(rows);
     Reorder(refresh ? &state : nullptr);
-    if (!refresh) ::SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
+    if (listed != Listed::Again) ::SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
 
     // Rows in view first, then the rest in display order, hidden rows last.
     std::vector<size_t> order;
@@ -106,7 +132,7 @@ std::vector<FillItem> FolderView::Show(Listing listing, bool refresh, const Refr
     for (const size_t row : order) {
         if (!toMeasure[row]) continue;
         rows_[row].pending = true;
-        fill.push_back({row, rows_[row].item.path, rows_[row].item.attributes});
+        fill.push_back({row, rows_[row].item.name, rows_[row].item.path, rows_[row].item.attributes});
     }
     return fill;
 }
@@ -115,12 +141,15 @@ void FolderView::ApplyCells(const CellBatch& batch) {
     for (const FilledRow& filled : batch.rows) {
         if (filled.row >= rows_.size()) continue;
         Row& row = rows_[filled.row];
-        row.cells = filled.cells;
+        if (filled.sizes) row.sizes = *filled.sizes;
+        if (!filled.cells.empty()) row.cells = filled.cells;
         row.measured = true;
         row.pending = false;
     }
+    if (batch.folder) folderSizes_ = *batch.folder;
     const std::optional<size_t> sorted = SortColumn();
-    if (!batch.rows.empty() && sorted && columns_[*sorted].kind == ColumnKind::Handler) {
+    if (!batch.rows.empty() && sorted && SortsDescendingFirst(columns_[*sorted]) &&
+        columns_[*sorted].kind != ColumnKind::Modified) {
         const ViewState state = CaptureView();
         Reorder(&state);
     } else {
@@ -154,7 +183,8 @@ const Row* FolderView::RowAt(int position) const {
 
 size_t FolderView::FoldersBeingMeasured() const {
     return static_cast<size_t>(std::count_if(shown_.begin(), shown_.end(), [&](size_t row) {
-        return rows_[row].pending && rows_[row].item.IsFolder();
+        return rows_[row].item.IsFolder() &&
+               (rows_[row].pending || rows_[row].sizes.state == SizeState::Measuring);
     }));
 }
 
@@ -180,17 +210,171 @@ void FolderView::FillDisplayInfo(NMLVDISPINFOW& info) const {
     if ((info.item.mask & LVIF_TEXT) == 0) return;
     switch (column.kind) {
         case ColumnKind::Name: CopyText(row.item.name, info); break;
-        case ColumnKind::Size: CopyText(row.item.sizeText, info); break;
+        case ColumnKind::Size:
+        case ColumnKind::OnDisk:
+        case ColumnKind::Share: CopyText(SizeText(row, column.kind), info); break;
         case ColumnKind::Type: CopyText(row.item.typeText, info); break;
-        case ColumnKind::Modified: CopyText(row.item.dateText, info); break;
+        case ColumnKind::Modified:
+            // Drives have no date of their own.
+            if (!IsDriveRoot(row.item)) CopyText(DateText(row.item.lastWrite), info);
+            break;
         case ColumnKind::Handler:
-            if (!row.measured || column.handlerColumn >= row.cells.size()) {
-                CopyText(kNotYetMeasured, info);
-            } else {
+            if (column.handlerColumn < row.cells.size()) {
                 CopyText(host::ShownText(row.cells[column.handlerColumn]), info);
+            } else if (row.pending) {
+                CopyText(kNotYetMeasured, info);
             }
             break;
     }
+}
+
+std::wstring FolderView::SizeText(const Row& row, ColumnKind kind) const {
+    if (kind != ColumnKind::Share || row.sizes.state != SizeState::Known) {
+        return ShownSize(row.sizes, kind == ColumnKind::OnDisk, settings_);
+    }
+    const std::optional<double> percent = SharePercent(row);
+    if (!percent) return {};
+    wchar_t text[32] = {};
+    std::swprintf(text, std::size(text), L"%.1f %%", *percent);
+    return text;
+}
+
+std::optional<double> FolderView::SharePercent(const Row& row) const {
+    if (row.sizes.state != SizeState::Known || folderSizes_.state != SizeState::Known ||
+        folderSizes_.totals.bytes == 0) {
+        return std::nullopt;
+    }
+    const double share = 100.0 * static_cast<double>(row.sizes.totals.bytes) /
+                         static_cast<double>(folderSizes_.totals.bytes);
+    return std::min(share, 100.0);  // a total read a moment before a file grew
+}
+
+void FolderView::SetFolderSizes(const ItemSizes& sizes) {
+    folderSizes_ = sizes;
+    ::InvalidateRect(list_, nullptr, FALSE);
+}
+
+void FolderView::RereadSettings() {
+    settings_.Reread();
+    ::InvalidateRect(list_, nullptr, FALSE);
+}
+
+bool FolderView::SetOfferedColumns(std::vector<SHCOLUMNINFO> offered) {
+    const bool same = offered.size() == offered_.size() &&
+                      std::equal(offered.begin(), offered.end(), offered_.begin(),
+                                 [](const SHCOLUMNINFO& a, const SHCOLUMNINFO& b) {
+                                     return HandlerColumnId(a) == HandlerColumnId(b);
+                                 });
+    offered_ = std::move(offered);
+    if (same) return false;
+    UpdateColumns();
+    for (Row& row : rows_) row.cells.clear();  // they belonged to other columns
+    return ShowsHandlerColumns();
+}
+
+bool FolderView::ChooseHandlerColumns(POINT screen) {
+    const UniqueMenu menu(::CreatePopupMenu());
+    if (offered_.empty()) {
+        ::AppendMenuW(menu.Get(), MF_STRING | MF_GRAYED, 0, L"No other columns are registered");
+    }
+    for (size_t c = 0; c < offered_.size(); ++c) {
+        const bool shown = shownHandlerColumns_.count(HandlerColumnId(offered_[c])) != 0;
+        ::AppendMenuW(menu.Get(), MF_STRING | (shown ? MF_CHECKED : 0), kFirstColumnCommand + c,
+                      offered_[c].wszTitle);
+    }
+    const UINT chosen = ::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
+                                         screen.y, 0, list_, nullptr);
+    if (chosen < kFirstColumnCommand || chosen - kFirstColumnCommand >= offered_.size()) return false;
+    const std::wstring id = HandlerColumnId(offered_[chosen - kFirstColumnCommand]);
+    const bool added = shownHandlerColumns_.insert(id).second;
+    if (!added) shownHandlerColumns_.erase(id);
+    SaveShownHandlerColumns(shownHandlerColumns_);
+    UpdateColumns();
+    return added;
+}
+
+std::vector<const Row*> FolderView::ShownRows() const {
+    std::vector<const Row*> rows;
+    rows.reserve(shown_.size());
+    for (const size_t row : shown_) rows.push_back(&rows_[row]);
+    return rows;
+}
+
+std::vector<ExportRow> FolderView::ExportRows() const {
+    std::vector<ExportRow> rows;
+    rows.reserve(shown_.size());
+    for (const size_t at : shown_) {
+        const Row& row = rows_[at];
+        ExportRow& exported = rows.emplace_back();
+        exported.name = row.item.name;
+        if (row.sizes.state == SizeState::Known) {
+            exported.size = row.sizes.totals.bytes;
+            exported.sizeOnDisk = row.sizes.totals.onDisk;
+        }
+        exported.sharePercent = SharePercent(row);
+        exported.type = row.item.typeText;
+        exported.modified = row.item.lastWrite;
+    }
+    return rows;
+}
+
+std::vector<int> FolderView::SelectedPositions() const {
+    std::vector<int> positions;
+    for (int position = -1;;) {
+        position = static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, position, LVNI_SELECTED));
+        if (position < 0) break;
+        positions.push_back(position);
+    }
+    return positions;
+}
+
+bool FolderView::SelectNamed(const std::wstring& name) {
+    for (size_t position = 0; position < shown_.size(); ++position) {
+        if (rows_[shown_[position]].item.name != name) continue;
+        const int at = static_cast<int>(position);
+        SetItemState(list_, -1, 0, LVIS_SELECTED);
+        SetItemState(list_, at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ::SendMessageW(list_, LVM_SETSELECTIONMARK, 0, at);
+        ::SendMessageW(list_, LVM_ENSUREVISIBLE, at, FALSE);
+        return true;
+    }
+    return false;
+}
+
+LRESULT FolderView::CustomDraw(NMLVCUSTOMDRAW& draw) const {
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            const size_t position = draw.nmcd.dwItemSpec;
+            if (draw.iSubItem < 0 || static_cast<size_t>(draw.iSubItem) >= columns_.size() ||
+                columns_[draw.iSubItem].kind != ColumnKind::Share || position >= shown_.size()) {
+                return CDRF_DODEFAULT;
+            }
+            DrawShare(draw, rows_[shown_[position]]);
+            return CDRF_SKIPDEFAULT;
+        }
+        default: return CDRF_DODEFAULT;
+    }
+}
+
+void FolderView::DrawShare(const NMLVCUSTOMDRAW& draw, const Row& row) const {
+    ShareCell cell;
+    cell.bounds.top = draw.iSubItem;
+    cell.bounds.left = LVIR_BOUNDS;
+    if (!::SendMessageW(list_, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec,
+                        reinterpret_cast<LPARAM>(&cell.bounds))) {
+        return;
+    }
+    cell.selected = ::SendMessageW(list_, LVM_GETITEMSTATE, draw.nmcd.dwItemSpec, LVIS_SELECTED) != 0;
+    cell.focused = ::GetFocus() == list_;
+    if (const std::optional<double> percent = SharePercent(row)) cell.share = *percent / 100.0;
+    cell.text = SizeText(row, ColumnKind::Share);
+    // The percent keeps room for its widest text; the bar takes what is left.
+    SIZE widest = {};
+    ::GetTextExtentPoint32W(draw.nmcd.hdc, L"100.0 %", 7, &widest);
+    cell.textWidth = widest.cx;
+    DrawShareCell(draw.nmcd.hdc, list_, cell);
 }
 
 void FolderView::KeepColumnWidths() {
@@ -244,11 +428,11 @@ void FolderView::Reorder(const ViewState* keep) {
     }
     // A sort column the folder does not have (a handler gone) leaves the listing's order.
     if (const std::optional<size_t> sorted = SortColumn()) {
-        SortRows(shown_, rows_, columns_[*sorted], ascending_, sizeColumns_);
+        SortRows(shown_, rows_, columns_[*sorted], ascending_);
     }
+    ClearSelectionAndFocus();
     ::SendMessageW(list_, LVM_SETITEMCOUNT, shown_.size(),
                    keep != nullptr ? LVSICF_NOSCROLL : 0);
-    SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (keep != nullptr) RestoreView(*keep);
     ::InvalidateRect(list_, nullptr, FALSE);
 }
@@ -270,7 +454,19 @@ FolderView::ViewState FolderView::CaptureView() const {
     return state;
 }
 
+// Only what is set is cleared: clearing every row of a large folder costs the list a pass over
+// all of them.
+void FolderView::ClearSelectionAndFocus() {
+    if (::SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0) > 0) {
+        SetItemState(list_, -1, 0, LVIS_SELECTED);
+    }
+    const int focused = static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                        LVNI_FOCUSED));
+    if (focused >= 0) SetItemState(list_, focused, 0, LVIS_FOCUSED);
+}
+
 void FolderView::RestoreView(const ViewState& state) {
+    if (state.selected.empty() && !state.focused && !state.top) return;
     for (size_t position = 0; position < shown_.size(); ++position) {
         const std::wstring& name = rows_[shown_[position]].item.name;
         const int at = static_cast<int>(position);

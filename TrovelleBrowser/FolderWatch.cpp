@@ -32,12 +32,6 @@ std::unique_ptr<FolderChanges> NamesIn(const uint8_t* batch, DWORD length, uint6
     return changes;
 }
 
-void Post(HWND window, std::unique_ptr<FolderChanges> changes) {
-    if (::PostMessageW(window, kFolderChanged, 0, reinterpret_cast<LPARAM>(changes.get()))) {
-        changes.release();
-    }
-}
-
 enum class WatchEnd { Stopped, Failed, Emptied };
 
 // Whether the batch took an entry of the folder away and left it empty.
@@ -71,7 +65,7 @@ WatchEnd WatchUntilEmptied(HWND window, const std::wstring& path, HANDLE stop, u
             return WatchEnd::Stopped;                                          // until it ends
         }
         const bool read = ::GetOverlappedResult(folder.Get(), &overlapped, &bytes, FALSE);
-        Post(window, NamesIn(buffer.data(), read ? bytes : 0, generation));
+        Post(window, kFolderChanged, NamesIn(buffer.data(), read ? bytes : 0, generation));
         if (!read) return WatchEnd::Failed;
         if (Emptied(path, buffer.data(), bytes)) return WatchEnd::Emptied;
     }
@@ -86,7 +80,7 @@ void WatchUntilStopped(HWND window, std::wstring path, HANDLE stop, uint64_t gen
         auto changes = std::make_unique<FolderChanges>();
         changes->generation = generation;
         changes->everything = true;  // what came meanwhile was not watched
-        Post(window, std::move(changes));
+        Post(window, kFolderChanged, std::move(changes));
     }
 }
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "PostedPayload.h"
 #include "UniqueHandle.h"
 
 namespace trovelle::browser {

@@ -3,11 +3,14 @@
 #include <chrono>
 #include <unordered_map>
 
+#include "CacheConnection.h"
 #include "ColumnHandlers.h"
 #include "ComApartment.h"
 #include "FolderItems.h"
 #include "FolderListing.h"
+#include "SizeAnswers.h"
 #include "TrovexGuidText.h"
+#include "ViewColumns.h"
 
 namespace trovelle::browser {
 namespace {
@@ -16,38 +19,23 @@ namespace {
 // message per cell.
 constexpr auto kBatchInterval = std::chrono::milliseconds(40);
 constexpr auto kStopWait = std::chrono::seconds(3);
+// A folder's first rows are shown from this many items while the rest is listed: a screenful,
+// from the first answers of the file system.
+constexpr size_t kFirstRows = 200;
 
-template <typename Payload>
-void Post(HWND window, UINT message, std::unique_ptr<Payload> payload) {
-    if (::PostMessageW(window, message, 0, reinterpret_cast<LPARAM>(payload.get()))) {
-        payload.release();  // the window owns it now
-    }
-}
-
-SizeColumns FindSizeColumns(const host::ColumnSet& set) {
+// The other handlers' columns: the product's own handler is left out, as the window shows
+// those sizes itself, and so is any column a handler hides.
+std::vector<host::HostColumn> OtherHandlerColumns(const host::ColumnSet& set) {
     CLSID product = {};
     ::CLSIDFromString(TrovexFolderSize_GUID_TEXT, &product);
-    SizeColumns found;
-    for (size_t c = 0; c < set.columns.size(); ++c) {
-        const SHCOLUMNID& id = set.columns[c].info.scid;
-        if (id.fmtid != product) continue;
-        if (id.pid == 1) found.sizeText = c;
-        if (id.pid == 2) found.byteCount = c;
-        if (id.pid == 4) found.onDiskText = c;
-    }
-    return found;
-}
-
-std::vector<host::Cell> AskRow(host::ColumnSet& set, const std::wstring& path, DWORD attributes) {
-    host::ListedItem item;
-    host::FillColumnData(item, path, attributes);
-    std::vector<host::Cell> cells;
-    cells.reserve(set.columns.size());
+    std::vector<host::HostColumn> others;
     for (const host::HostColumn& column : set.columns) {
-        cells.push_back(host::AskCell(*set.handlers[column.handler].provider.Get(), column.info,
-                                      item.data));
+        if (column.info.scid.fmtid == product || (column.info.csFlags & SHCOLSTATE_HIDDEN) != 0) {
+            continue;
+        }
+        others.push_back(column);
     }
-    return cells;
+    return others;
 }
 
 }  // namespace
@@ -63,6 +51,7 @@ struct FolderWorker::Shared {
     uint64_t generation = 0;
     std::optional<std::wstring> folderToList;
     std::wstring folder;
+    std::set<std::wstring> shownColumns;
     // The fill of the current generation: items in order, what is done, what goes first.
     std::vector<FillItem> items;
     std::vector<bool> done;
@@ -119,6 +108,11 @@ void FolderWorker::Fill(uint64_t generation, std::vector<FillItem> items, bool f
     shared_->wake.notify_all();
 }
 
+void FolderWorker::ShowHandlerColumns(std::set<std::wstring> ids) {
+    const std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->shownColumns = std::move(ids);
+}
+
 void FolderWorker::Prioritize(uint64_t generation, const std::vector<size_t>& rows) {
     const std::lock_guard<std::mutex> hold(shared_->lock);
     if (generation != shared_->generation) return;
@@ -145,15 +139,29 @@ void FolderWorker::Stop() {
     }
 }
 
+// What the thread keeps between its steps, in its own apartment.
+struct FolderWorkerState {
+    CacheConnection cache;
+    host::ColumnSet handlers;
+    std::vector<host::HostColumn> columns;  // the other handlers' columns, as posted
+    SubfolderTotals known;                  // from the folder's last batch answer
+};
+
 void FolderWorker::Run(std::shared_ptr<Shared> shared) {
     const ComApartment apartment;
-    host::ColumnSet columns;
-    SizeColumns sizeColumns;  // found among `columns` when they were loaded
+    auto state = std::make_unique<FolderWorkerState>();
     std::unique_ptr<CellBatch> batch;
     auto lastPost = std::chrono::steady_clock::now();
     auto flush = [&] {
         if (batch) Post(shared->window, kCellsReady, std::move(batch));
         lastPost = std::chrono::steady_clock::now();
+    };
+    auto batchOf = [&](uint64_t generation) -> CellBatch& {
+        if (!batch) {
+            batch = std::make_unique<CellBatch>();
+            batch->generation = generation;
+        }
+        return *batch;
     };
 
     std::unique_lock<std::mutex> hold(shared->lock);
@@ -175,57 +183,83 @@ void FolderWorker::Run(std::shared_ptr<Shared> shared) {
             shared->folderToList.reset();
             shared->folder = listing->folder;
             hold.unlock();
-            columns = {};  // handlers of the previous folder go before new ones load
-            sizeColumns = {};
-            listing->error = ListForBrowser(listing->folder, listing->items);
-            if (listing->error == ERROR_SUCCESS && apartment) {
-                columns = host::LoadColumns(listing->folder);
-                for (const host::HostColumn& column : columns.columns) {
-                    listing->columns.push_back(column.info);
-                }
-                sizeColumns = FindSizeColumns(columns);
-                listing->sizeColumns = sizeColumns;
+            state->handlers = {};  // handlers of the previous folder go before new ones load
+            state->columns.clear();
+            state->known = {};
+            auto first = std::make_unique<Listing>();
+            if (ListForBrowser(listing->folder, first->items, kFirstRows) == ERROR_SUCCESS &&
+                first->items.size() == kFirstRows) {
+                first->generation = generation;
+                first->folder = listing->folder;
+                first->partial = true;
+                Post(shared->window, kListingReady, std::move(first));
             }
+            listing->error = ListForBrowser(listing->folder, listing->items);
+            const bool listed = listing->error == ERROR_SUCCESS;
+            const std::wstring folder = listing->folder;
+            // The rows are shown before any handler loads.
             Post(shared->window, kListingReady, std::move(listing));
+            if (listed && apartment) {
+                state->handlers = host::LoadColumns(folder);
+                state->columns = OtherHandlerColumns(state->handlers);
+                auto offered = std::make_unique<HandlerColumns>();
+                offered->generation = generation;
+                for (const host::HostColumn& column : state->columns) {
+                    offered->columns.push_back(column.info);
+                }
+                Post(shared->window, kHandlerColumnsReady, std::move(offered));
+            }
+            hold.lock();
+            continue;
+        }
+
+        if (shared->folderTotal) {
+            shared->folderTotal = false;
+            const std::wstring folder = shared->folder;
+            hold.unlock();
+            if (folder != kDrivesPath && apartment) {
+                // One round trip: the folder's total and every subfolder total the server knows.
+                ByteTotals totals;
+                const HRESULT result =
+                    state->cache.FolderAndSubfolderSizes(folder, folder, totals, state->known);
+                batchOf(generation).folder = SizesFromAnswer(folder, result, totals);
+                flush();
+            }
             hold.lock();
             continue;
         }
 
         const std::optional<size_t> position = shared->TakeNext();
-        if (!position && !shared->folderTotal) continue;  // only rows already measured were urged
-        if (!batch) {
-            batch = std::make_unique<CellBatch>();
-            batch->generation = generation;
+        if (!position) continue;  // only rows already measured were urged
+        const FillItem item = shared->items[*position];
+        shared->done[*position] = true;
+        const std::set<std::wstring> shownColumns = shared->shownColumns;
+        hold.unlock();
+        FilledRow& filled = batchOf(generation).rows.emplace_back();
+        filled.row = item.row;
+        if ((item.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            const std::optional<ItemSizes> known = KnownSizes(state->known, item.name);
+            filled.sizes = known ? *known : AskFolderSizes(state->cache, item.path);
         }
-        if (position) {
-            const FillItem item = shared->items[*position];
-            shared->done[*position] = true;
-            hold.unlock();
-            batch->rows.push_back({item.row, AskRow(columns, item.path, item.attributes)});
-        } else {
-            shared->folderTotal = false;
-            const std::wstring folder = shared->folder;
-            hold.unlock();
-            if (folder != kDrivesPath) {
-                host::ListedItem item;
-                host::FillColumnData(item, folder, FILE_ATTRIBUTE_DIRECTORY);
-                const auto ask = [&](std::optional<size_t> at) -> std::optional<host::Cell> {
-                    if (!at) return std::nullopt;
-                    const host::HostColumn& column = columns.columns[*at];
-                    return host::AskCell(*columns.handlers[column.handler].provider.Get(),
-                                         column.info, item.data);
-                };
-                batch->folderTotal = ask(sizeColumns.sizeText);
-                batch->folderOnDisk = ask(sizeColumns.onDiskText);
+        // A handler sees at most MAX_PATH characters of a path: a longer one would be another
+        // item's, so such a row's cells stay empty.
+        const bool handlerMaySee = item.path.size() < MAX_PATH;
+        for (const host::HostColumn& column : state->columns) {
+            if (handlerMaySee && shownColumns.count(HandlerColumnId(column.info)) != 0) {
+                host::ListedItem listed;
+                host::FillColumnData(listed, item.path, item.attributes);
+                filled.cells.push_back(host::AskCell(*state->handlers.handlers[column.handler].provider.Get(),
+                                                     column.info, listed.data));
+            } else {
+                filled.cells.emplace_back();
             }
-            flush();
         }
-        if (batch && std::chrono::steady_clock::now() - lastPost >= kBatchInterval) flush();
+        if (std::chrono::steady_clock::now() - lastPost >= kBatchInterval) flush();
         hold.lock();
     }
     hold.unlock();
     batch.reset();
-    columns = {};  // released in the apartment that made them
+    state.reset();  // released in the apartment that made them
     hold.lock();
     shared->stopped = true;
     shared->wake.notify_all();

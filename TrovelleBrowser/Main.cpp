@@ -28,7 +28,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const ComApartment apartment;
     if (!apartment) return 3;
     const INITCOMMONCONTROLSEX controls = {
-        sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES};
+        sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
+                                  ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&controls);
 
     ui::MessageLoop loop;

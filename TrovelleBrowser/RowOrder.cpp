@@ -7,6 +7,7 @@
 
 #include "WideText.h"
 #include "text/CellNumber.h"
+#include "view/NaturalOrder.h"
 
 namespace trovelle::browser {
 namespace {
@@ -16,22 +17,30 @@ using SortValue = std::variant<std::monostate, uint64_t, std::wstring>;
 
 int Compare(uint64_t a, uint64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
-int CompareNames(const Row& a, const Row& b) {
-    const int logical = ::StrCmpLogicalW(a.item.name.c_str(), b.item.name.c_str());
-    return logical != 0 ? logical : a.item.name.compare(b.item.name);
+int CompareNames(const BrowserItem& a, const BrowserItem& b) {
+    const int natural = CompareNaturally(a.sortKey, b.sortKey);
+    return natural != 0 ? natural : a.name.compare(b.name);
+}
+
+int CompareNames(const Row& a, const Row& b) { return CompareNames(a.item, b.item); }
+
+// Folders first when ascending, each by name.
+bool NameOrder(const BrowserItem& a, const BrowserItem& b, bool ascending) {
+    if (a.IsFolder() != b.IsFolder()) return a.IsFolder() == ascending;
+    return (ascending ? 1 : -1) * CompareNames(a, b) < 0;
 }
 
 uint64_t TimeValue(const FILETIME& time) {
     return (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
 }
 
-SortValue HandlerValue(const Row& row, size_t column, const SizeColumns& sizeColumns) {
+SortValue SizeValue(const Row& row, ColumnKind kind) {
+    if (row.sizes.state != SizeState::Known) return {};
+    return kind == ColumnKind::OnDisk ? row.sizes.totals.onDisk : row.sizes.totals.bytes;
+}
+
+SortValue HandlerValue(const Row& row, size_t column) {
     if (!row.measured || column >= row.cells.size()) return {};
-    // The product's size text sorts by the byte count its sort column holds.
-    if (column == sizeColumns.sizeText && sizeColumns.byteCount &&
-        *sizeColumns.byteCount < row.cells.size()) {
-        column = *sizeColumns.byteCount;
-    }
     const host::Cell& cell = row.cells[column];
     if (cell.result != S_OK) return {};
     if (const auto number = WholeNumberInCell(ToCore(cell.text))) return *number;
@@ -50,12 +59,11 @@ int CompareValues(const SortValue& a, const SortValue& b) {
 }  // namespace
 
 bool SortsDescendingFirst(const ViewColumn& column) {
-    return column.kind == ColumnKind::Size || column.kind == ColumnKind::Modified ||
-           column.kind == ColumnKind::Handler;
+    return column.kind != ColumnKind::Name && column.kind != ColumnKind::Type;
 }
 
 void SortRows(std::vector<size_t>& order, const std::vector<Row>& rows, const ViewColumn& column,
-              bool ascending, const SizeColumns& sizeColumns) {
+              bool ascending) {
     const int direction = ascending ? 1 : -1;
     auto less = [&](size_t left, size_t right) {
         const Row& a = rows[left];
@@ -63,33 +71,42 @@ void SortRows(std::vector<size_t>& order, const std::vector<Row>& rows, const Vi
         int result = 0;
         switch (column.kind) {
             case ColumnKind::Name:
-                if (a.item.IsFolder() != b.item.IsFolder()) return (a.item.IsFolder() == ascending);
-                return direction * CompareNames(a, b) < 0;
+                return NameOrder(a.item, b.item, ascending);
             case ColumnKind::Size:
-                // Folders have no size of their own here: they sort as the smallest.
-                result = Compare(!a.item.IsFolder(), !b.item.IsFolder());
-                if (result == 0) result = Compare(a.item.size, b.item.size);
-                break;
-            case ColumnKind::Type:
-                result = ::StrCmpLogicalW(a.item.typeText.c_str(), b.item.typeText.c_str());
-                break;
-            case ColumnKind::Modified:
-                result = Compare(TimeValue(a.item.lastWrite), TimeValue(b.item.lastWrite));
-                break;
+            case ColumnKind::OnDisk:
+            case ColumnKind::Share:
             case ColumnKind::Handler: {
-                const SortValue valueA = HandlerValue(a, column.handlerColumn, sizeColumns);
-                const SortValue valueB = HandlerValue(b, column.handlerColumn, sizeColumns);
+                const SortValue valueA = column.kind == ColumnKind::Handler
+                                             ? HandlerValue(a, column.handlerColumn)
+                                             : SizeValue(a, column.kind);
+                const SortValue valueB = column.kind == ColumnKind::Handler
+                                             ? HandlerValue(b, column.handlerColumn)
+                                             : SizeValue(b, column.kind);
                 const bool missingA = std::holds_alternative<std::monostate>(valueA);
                 const bool missingB = std::holds_alternative<std::monostate>(valueB);
                 if (missingA != missingB) return missingB;
                 result = CompareValues(valueA, valueB);
                 break;
             }
+            case ColumnKind::Type:
+                result = ::StrCmpLogicalW(a.item.typeText.c_str(), b.item.typeText.c_str());
+                break;
+            case ColumnKind::Modified:
+                result = Compare(TimeValue(a.item.lastWrite), TimeValue(b.item.lastWrite));
+                break;
         }
         if (result != 0) return direction * result < 0;
         return CompareNames(a, b) < 0;
     };
-    std::stable_sort(order.begin(), order.end(), less);
+    // Rows that come in order already (a listing sorted by name) take one pass.
+    if (!std::is_sorted(order.begin(), order.end(), less)) {
+        std::stable_sort(order.begin(), order.end(), less);
+    }
+}
+
+void SortByName(std::vector<BrowserItem>& items) {
+    std::sort(items.begin(), items.end(),
+              [](const BrowserItem& a, const BrowserItem& b) { return NameOrder(a, b, true); });
 }
 
 }  // namespace trovelle::browser

@@ -1,5 +1,6 @@
 // The order of the list's rows under a sorted column, as Explorer sorts: folders before files by
-// name, sizes by byte count, dates by time, a handler's cells as numbers where they are numbers.
+// name, sizes and shares by byte count (a folder's total beside a file's length), dates by time,
+// a handler's cells as numbers where they are numbers.
 #pragma once
 
 #include <cstddef>
@@ -12,15 +13,20 @@ namespace trovelle::browser {
 
 struct Row {
     BrowserItem item;
-    std::vector<host::Cell> cells;  // one per handler column
-    bool measured = false;          // the cells hold an answer (perhaps one being refreshed)
+    ItemSizes sizes;                // a file's from the listing, a folder's from the worker
+    std::vector<host::Cell> cells;  // one per offered handler column, once asked
+    bool measured = false;          // sizes and cells hold an answer (perhaps being refreshed)
     bool pending = false;           // asked of the worker, not yet answered
 };
 
-// Sorts `order` (indexes into `rows`). Rows whose cell in `column` has no answer yet (or a
-// failed one) come last either way; ties go by name.
+// Sorts `order` (indexes into `rows`). Rows with no answer yet in `column` (or a failed one)
+// come last either way; ties go by name.
 void SortRows(std::vector<size_t>& order, const std::vector<Row>& rows, const ViewColumn& column,
-              bool ascending, const SizeColumns& sizeColumns);
+              bool ascending);
+
+// Items in the list's first order: folders first, each by name. A listing sorted so before it
+// reaches the window costs the window one pass to confirm.
+void SortByName(std::vector<BrowserItem>& items);
 
 // Sizes, dates and numbers start with the largest or newest, as a user asking for them means.
 bool SortsDescendingFirst(const ViewColumn& column);

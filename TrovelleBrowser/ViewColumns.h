@@ -1,11 +1,12 @@
-// The list's columns: Explorer's own (Name, Size of files, Type, Date modified), then every
-// column of every registered column handler, in their order, with their titles, widths and
+// The list's columns: the window's own (Name, Size, Size on disk, Share, Type, Date modified),
+// then the other column handlers' columns the user chose to see, with their titles, widths and
 // alignment (a handler's numbers sort as numbers by what its cells show).
 #pragma once
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,15 +15,15 @@
 
 namespace trovelle::browser {
 
-enum class ColumnKind { Name, Size, Type, Modified, Handler };
+enum class ColumnKind { Name, Size, OnDisk, Share, Type, Modified, Handler };
 
 struct ViewColumn {
     ColumnKind kind = ColumnKind::Name;
-    size_t handlerColumn = 0;  // for ColumnKind::Handler: index into the listing's columns
+    size_t handlerColumn = 0;  // for ColumnKind::Handler: index into the offered handler columns
     std::wstring title;
     int format = LVCFMT_LEFT;
     int width = 0;
-    std::wstring id;  // lasting name: kept widths and the sort are found by it
+    std::wstring id;  // lasting name: kept widths, the sort and the chosen columns go by it
 
     bool operator==(const ViewColumn& other) const {
         return kind == other.kind && handlerColumn == other.handlerColumn &&
@@ -30,9 +31,14 @@ struct ViewColumn {
     }
 };
 
-// The columns for a listing; widths from `kept` where it has them, else from the handlers'
-// character counts in the list's font (`averageCharWidth` pixels a character).
-std::vector<ViewColumn> ColumnsFor(const Listing& listing, const ColumnWidths& kept,
+// A handler column's lasting name: its format id and property id.
+std::wstring HandlerColumnId(const SHCOLUMNINFO& info);
+
+// The window's own columns, then those of `offered` whose ids are in `shown`; widths from `kept`
+// where it has them, else from character counts in the list's font (`averageCharWidth`
+// pixels a character).
+std::vector<ViewColumn> ColumnsFor(const std::vector<SHCOLUMNINFO>& offered,
+                                   const std::set<std::wstring>& shown, const ColumnWidths& kept,
                                    int averageCharWidth);
 
 }  // namespace trovelle::browser

@@ -77,11 +77,6 @@ std::wstring FailureText(const MeasureFailure& failure) {
     }
 }
 
-std::wstring SizeText(uint64_t size, const ColumnSettings& settings) {
-    const std::optional<std::u16string> text = FormatSizeText(size, settings.SizeText());
-    return text ? ToWide(*text) : std::wstring();
-}
-
 std::wstring SizeAndBytesText(uint64_t size, const ColumnSettings& settings) {
     const std::wstring exact = ExactBytesText(size);
     const std::wstring text = SizeText(size, settings);

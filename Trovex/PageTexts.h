@@ -19,9 +19,6 @@ std::wstring FoldersAndFilesText(unsigned folders, unsigned files);
 // What failed, in words the user can act on.
 std::wstring FailureText(const MeasureFailure& failure);
 
-// The size column's own text for `size` (empty for a unit the settings do not know).
-std::wstring SizeText(uint64_t size, const ColumnSettings& settings);
-
 // As Explorer's Properties writes a size: the short text, then the exact count,
 // "1.00 MB (1,048,576 bytes)"; the short text follows the display settings.
 std::wstring SizeAndBytesText(uint64_t size, const ColumnSettings& settings);

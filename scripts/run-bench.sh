@@ -6,15 +6,19 @@ here=$(dirname "$0")
 source "$here/wine-env.sh"
 "$TROVELLE_BUILD/native/bench/bench_core"
 "$here/../tests/wine/make-fixtures.sh"
-# A folder of 10,000 items (100 folders, 9,900 files) for the window's benchmark, made once.
-big10k="$DRIVES/fixed/Big10k"
-if [ ! -f "$big10k/zz-done.txt" ]; then
-    rm -rf "$big10k"
-    mkdir -p "$big10k"
-    (cd "$big10k" && for n in $(seq -w 0 99); do mkdir "folder$n"; printf "%*s" $((10#$n * 7)) "" > "folder$n/f"; done
-     for n in $(seq -w 0 9898); do printf "%*s" $((10#$n % 997)) "" > "file$n.txt"; done)
-    printf 'complete' > "$big10k/zz-done.txt"
-fi
+# Folders of 10,000 and 30,000 items (a hundredth of them folders) for the window's benchmark,
+# made once.
+make_big_folder() {
+    local folder="$DRIVES/fixed/$1" files=$2 folders=$3
+    [ -f "$folder/zz-done.txt" ] && return
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    (cd "$folder" && for n in $(seq -w 0 $((folders - 1))); do mkdir "folder$n"; printf "%*s" $((10#$n * 7)) "" > "folder$n/f"; done
+     for n in $(seq -w 0 $((files - 2))); do printf "%*s" $((10#$n % 997)) "" > "file$n.txt"; done)
+    printf 'complete' > "$folder/zz-done.txt"
+}
+make_big_folder Big10k 9900 100
+make_big_folder Big30k 29700 300
 
 tools='C:\Program Files\Trovelle Pro\Tools'
 echo

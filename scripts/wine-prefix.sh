@@ -10,7 +10,9 @@ e floppy removable
 n network network
 r cdrom optical"
 
-mkdir -p "$HOME"
+# Wine's Recycle Bin is the home's trash, which it uses only when its folders exist (else a
+# file sent there is deleted outright).
+mkdir -p "$HOME" "$HOME/.local/share/Trash/files" "$HOME/.local/share/Trash/info"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix in $WINEPREFIX"
     wineboot -i >/dev/null 2>&1

@@ -23,17 +23,6 @@ DirectoryEntry EntryOf(std::wstring_view name, DWORD attributes) {
     return entry;
 }
 
-// Bytes in one cluster of the volume that holds `folder`; 0 when that cannot be told.
-uint64_t ClusterBytes(const std::wstring& folder) {
-    wchar_t volume[MAX_PATH + 1];
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-    if (!::GetVolumePathNameW(folder.c_str(), volume, MAX_PATH + 1) ||
-        !::GetDiskFreeSpaceW(volume, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
-        return 0;
-    }
-    return uint64_t{sectorsPerCluster} * bytesPerSector;
-}
-
 // Opens a folder (following links) just to ask about it.
 UniqueKernelHandle OpenForQuery(const Path& folder) {
     const std::wstring path = LongPathForm(ToWide(folder));
@@ -82,7 +71,7 @@ bool Win32DirectoryLister::ListByName(const std::wstring& folder, std::vector<Di
                                                    FindExInfoBasic, &found, FindExSearchNameMatch,
                                                    nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return false;
-    const uint64_t cluster = ClusterBytes(folder);
+    const uint64_t cluster = ClusterBytesOf(folder);
     do {
         DirectoryEntry& entry = entries.emplace_back(EntryOf(found.cFileName, found.dwFileAttributes));
         if (!entry.isFolder) {

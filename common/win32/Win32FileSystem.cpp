@@ -83,4 +83,14 @@ DriveType Win32DriveTypes::TypeOfRoot(char16_t firstUnit) {
     return DriveTypeOf(static_cast<wchar_t>(firstUnit));
 }
 
+uint64_t ClusterBytesOf(const std::wstring& folder) {
+    wchar_t volume[MAX_PATH + 1];
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!::GetVolumePathNameW(folder.c_str(), volume, MAX_PATH + 1) ||
+        !::GetDiskFreeSpaceW(volume, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
+        return 0;
+    }
+    return uint64_t{sectorsPerCluster} * bytesPerSector;
+}
+
 }  // namespace trovelle

@@ -1,5 +1,5 @@
 // Trovelle Pro's window as a user meets it: walking folders, sorting by size, a mistyped path, a
-// file that grows while it is shown, two windows at once.
+// file that grows while it is shown, two windows at once, the folder tree, long paths.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,6 +9,7 @@
 
 #include "BrowserProcess.h"
 #include "ChildProcess.h"
+#include "SettingsStore.h"
 #include "Eventually.h"
 #include "TestFiles.h"
 #include "UniqueHandle.h"
@@ -23,14 +24,14 @@ using driver::BrowserProcess;
 using namespace std::chrono_literals;
 
 constexpr wchar_t kSample[] = L"D:\\Sample";
-constexpr wchar_t kBytesTitle[] = L"SizeEx sort column";
-constexpr wchar_t kSizeTitle[] = L"SizeEx";
+constexpr wchar_t kSizeTitle[] = L"Size";
 
 std::string Printable(const std::wstring& text) { return ::testing::PrintToString(ToUtf8(text)); }
 
-// The byte count the handler's sort column shows in `row`, or UINT64_MAX when it shows none.
+// The byte count the Size column shows in `row`, or UINT64_MAX when it shows none (the
+// fixture has sizes shown in plain bytes).
 uint64_t BytesIn(const BrowserProcess& browser, int row) {
-    const int column = browser.ColumnNamed(kBytesTitle);
+    const int column = browser.ColumnNamed(kSizeTitle);
     return WholeNumberInCell(ToCore(browser.Cell(row, column))).value_or(UINT64_MAX);
 }
 
@@ -43,6 +44,21 @@ void SavePicture(const BrowserProcess& browser, const std::wstring& name) {
     ::CreateDirectoryW(L"C:\\screenshots", nullptr);
     EXPECT_TRUE(browser.SavePicture(L"C:\\screenshots\\" + name + L".bmp"));
 }
+
+// Sizes shown in plain bytes, without digit groups, for the length of a test.
+class Browser : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const SettingsKey settings = SettingsKey::OpenForWriting(KEY_SET_VALUE);
+        ASSERT_TRUE(settings);
+        ASSERT_EQ(settings.WriteInteger(Setting::ViewMetric, 0), ERROR_SUCCESS);
+        ASSERT_EQ(settings.WriteCharacter(Setting::Separator, L'\0'), ERROR_SUCCESS);
+    }
+    void TearDown() override {
+        const SettingsKey settings = SettingsKey::OpenExisting(KEY_SET_VALUE);
+        for (const wchar_t* name : {L"ViewMetric", L"Separator"}) ::RegDeleteValueW(settings.Handle(), name);
+    }
+};
 
 // A folder of its own for a test, removed after it.
 class ScratchFolder {
@@ -59,7 +75,7 @@ private:
     std::wstring path_;
 };
 
-TEST(Browser, NavigationOpensAFolderGoesBackForwardAndUpToTheDrives) {
+TEST_F(Browser, NavigationOpensAFolderGoesBackForwardAndUpToTheDrives) {
     BrowserProcess browser(kSample);
     ASSERT_NE(browser.Window(), nullptr) << "the window did not appear";
     ASSERT_TRUE(browser.WaitForFolder(kSample)) << Printable(browser.Title());
@@ -97,7 +113,7 @@ TEST(Browser, NavigationOpensAFolderGoesBackForwardAndUpToTheDrives) {
     EXPECT_EQ(browser.ExitCode(), 0u);
 }
 
-TEST(Browser, SortingBySizeOrdersByByteCountsLargestFirstThroughRefreshesAndChanges) {
+TEST_F(Browser, SortingBySizeOrdersByByteCountsLargestFirstThroughRefreshesAndChanges) {
     ScratchFolder folder(L"D:\\BrowserSort");
     // Sizes whose texts sort otherwise ("9 KB" after "49 KB" as text, "0 KB" for both smallest).
     const std::vector<std::pair<std::wstring, uint64_t>> folders = {
@@ -142,7 +158,7 @@ TEST(Browser, SortingBySizeOrdersByByteCountsLargestFirstThroughRefreshesAndChan
     EXPECT_EQ(browser.SortArrow(sizeColumn), HDF_SORTUP);
 }
 
-TEST(Browser, BadAddressSaysSoAndTheViewStaysWhereItWas) {
+TEST_F(Browser, BadAddressSaysSoAndTheViewStaysWhereItWas) {
     BrowserProcess browser(kSample);
     ASSERT_TRUE(browser.WaitForFolder(kSample));
     ASSERT_TRUE(browser.WaitUntilMeasured());
@@ -179,7 +195,7 @@ uint64_t FileSize(const std::wstring& path) {
     return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-TEST(Browser, LiveTotalsFollowAGrownFileWithoutF5KeepingTheSelection) {
+TEST_F(Browser, LiveTotalsFollowAGrownFileWithoutF5KeepingTheSelection) {
     const std::wstring live = L"D:\\BrowserLive";
     BrowserProcess browser(live);
     ASSERT_TRUE(browser.WaitForFolder(live));
@@ -208,7 +224,7 @@ TEST(Browser, LiveTotalsFollowAGrownFileWithoutF5KeepingTheSelection) {
 
 // The settings key, which every column handler watches, holds binary values only: the window
 // keeps its own in a key of its own, and takes away what an older version left there.
-TEST(Browser, WindowValuesLiveInAKeyOfTheirOwn) {
+TEST_F(Browser, WindowValuesLiveInAKeyOfTheirOwn) {
     const wchar_t settingsKey[] = L"SOFTWARE\\Karvane\\Trovelle Pro\\Settings";
     const wchar_t old[] = L"D:\\Old";
     ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, settingsKey, L"BrowserFolder", REG_SZ, old,
@@ -238,7 +254,7 @@ TEST(Browser, WindowValuesLiveInAKeyOfTheirOwn) {
     EXPECT_STREQ(folder, kSample);
 }
 
-TEST(Browser, TwoWindowsAtOnceEachOnItsFolder) {
+TEST_F(Browser, TwoWindowsAtOnceEachOnItsFolder) {
     BrowserProcess first(kSample);
     BrowserProcess second(L"D:\\Sample\\Pictures");
     ASSERT_TRUE(first.WaitForFolder(kSample));
@@ -254,6 +270,85 @@ TEST(Browser, TwoWindowsAtOnceEachOnItsFolder) {
     second.PressKey(second.List(), VK_BACK);
     EXPECT_TRUE(second.WaitForFolder(kSample)) << "the second window stopped with the first";
     EXPECT_TRUE(second.WaitUntilMeasured());
+}
+
+TEST_F(Browser, TreeListsTheSubfoldersLargestFirstAndFollowsChangesAndTheListHasNoSortKeyColumn) {
+    ScratchFolder folder(L"D:\\BrowserTree");
+    for (const auto& [name, bytes] : {std::pair{L"small", 10}, {L"big", 50000}, {L"middle", 3000}}) {
+        ::CreateDirectoryW((folder / name).c_str(), nullptr);
+        WriteFileOfSize(folder / name + L"\\content.bin", bytes);
+    }
+    BrowserProcess browser(folder.Path());
+    ASSERT_TRUE(browser.WaitForFolder(folder.Path()));
+    ASSERT_TRUE(browser.WaitUntilMeasured());
+    const std::vector<std::wstring> titles = {L"Name", L"Size", L"Size on disk", L"Share", L"Type",
+                                              L"Date modified"};
+    EXPECT_EQ(browser.ColumnTitles(), titles);
+    const std::vector<std::wstring> largestFirst = {L"big", L"middle", L"small"};
+    EXPECT_TRUE(BecomesTrueWithin(10s, [&] { return browser.TreeChildren(folder.Path()) == largestFirst; }))
+        << browser.TreeChildren(folder.Path()).size();
+    EXPECT_EQ(::SendMessageW(browser.Tree(), TVM_GETNEXTITEM, TVGN_CARET, 0),
+              reinterpret_cast<LRESULT>(browser.TreeItemOf(folder.Path())))
+        << "the tree's selection is not the folder shown";
+    EXPECT_NE(browser.StatusText(1).find(L"on disk"), std::wstring::npos) << Printable(browser.StatusText(1));
+    SavePicture(browser, L"trovelle-browser-tree");
+
+    // A folder grows past the others and one goes: the tree follows without F5.
+    WriteFileOfSize(folder / L"small\\more.bin", 100000);
+    RemoveTree(folder / L"middle");
+    const std::vector<std::wstring> after = {L"small", L"big"};
+    EXPECT_TRUE(BecomesTrueWithin(10s, [&] { return browser.TreeChildren(folder.Path()) == after; }))
+        << browser.TreeChildren(folder.Path()).size();
+}
+
+// Paths past MAX_PATH: each row shows its own folder's total, never a sibling's that shares the
+// first 259 characters.
+TEST_F(Browser, LongPathsGetTheirOwnSizes) {
+    const std::wstring base = L"D:\\LongPaths";
+    const std::wstring prefix = L"\\\\?\\";
+    ScratchFolder root(base);
+    // 253 characters, then 309: the second is past what a column handler sees.
+    const std::wstring shorter = base + L"\\" + std::wstring(253 - base.size() - 1, L'n');
+    const std::wstring longer = shorter + L"\\" + std::wstring(309 - shorter.size() - 1, L'p');
+    ASSERT_EQ(shorter.size(), 253u);
+    ASSERT_EQ(longer.size(), 309u);
+    for (const std::wstring& folder : {shorter, longer}) {
+        ASSERT_TRUE(::CreateDirectoryW((prefix + folder).c_str(), nullptr)) << ::GetLastError();
+    }
+    for (const auto& [name, bytes] : {std::pair{L"alpha", 1000}, {L"alphabet", 7000}}) {
+        for (const std::wstring& folder : {shorter, longer}) {
+            ASSERT_TRUE(::CreateDirectoryW((prefix + folder + L"\\" + name).c_str(), nullptr));
+            WriteFileOfSize(prefix + folder + L"\\" + name + L"\\data.bin", bytes);
+        }
+    }
+    for (const std::wstring& folder : {shorter, longer}) {
+        BrowserProcess browser(folder);
+        ASSERT_TRUE(browser.WaitForFolder(folder)) << Printable(browser.Title());
+        ASSERT_TRUE(browser.WaitUntilMeasured());
+        EXPECT_EQ(BytesOf(browser, L"alpha"), 1000u) << folder.size();
+        EXPECT_EQ(BytesOf(browser, L"alphabet"), 7000u) << folder.size();
+    }
+    RemoveTree(prefix + base);
+}
+
+TEST_F(Browser, DpiChangeScalesTheFontsRowsAndPanes) {
+    BrowserProcess browser(kSample);
+    ASSERT_TRUE(browser.WaitForFolder(kSample));
+    ASSERT_TRUE(browser.WaitUntilMeasured());
+    const int rowBefore = static_cast<int>(::SendMessageW(browser.Tree(), TVM_GETITEMHEIGHT, 0, 0));
+    RECT treeBefore = {};
+    ::GetWindowRect(browser.Tree(), &treeBefore);
+    RECT suggested = {40, 30, 40 + 1100, 30 + 700};
+    browser.ChangeDpi(144, suggested);
+    RECT now = {};
+    ::GetWindowRect(browser.Window(), &now);
+    EXPECT_TRUE(::EqualRect(&now, &suggested)) << now.left << "," << now.top << " " << now.right;
+    const int rowAfter = static_cast<int>(::SendMessageW(browser.Tree(), TVM_GETITEMHEIGHT, 0, 0));
+    EXPECT_GE(rowAfter * 4, rowBefore * 5) << rowBefore << " -> " << rowAfter;
+    RECT treeAfter = {};
+    ::GetWindowRect(browser.Tree(), &treeAfter);
+    EXPECT_GT(treeAfter.right - treeAfter.left, treeBefore.right - treeBefore.left);
+    SavePicture(browser, L"trovelle-browser-144dpi");
 }
 
 }  // namespace

@@ -107,6 +107,7 @@ HWND BrowserProcess::Child(const wchar_t* className, const wchar_t* title) const
 }
 
 HWND BrowserProcess::List() const { return Child(WC_LISTVIEWW); }
+HWND BrowserProcess::Tree() const { return Child(WC_TREEVIEWW); }
 HWND BrowserProcess::Address() const { return Child(L"Edit"); }
 
 std::wstring BrowserProcess::Title() const {
@@ -180,6 +181,66 @@ std::wstring BrowserProcess::Cell(int row, int column) const {
                       offsetof(LVITEMW, pszText));
 }
 
+std::vector<std::wstring> BrowserProcess::ColumnTitles() const {
+    std::vector<std::wstring> titles;
+    for (int column = 0; column < ColumnCount(); ++column) titles.push_back(ColumnTitle(column));
+    return titles;
+}
+
+std::wstring BrowserProcess::TreeText(HTREEITEM item) const {
+    TVITEMW info = {};
+    info.mask = TVIF_TEXT | TVIF_HANDLE;
+    info.hItem = item;
+    info.cchTextMax = static_cast<int>(kTextUnits);
+    return RemoteText(Tree(), TVM_GETITEMW, 0, info, offsetof(TVITEMW, pszText));
+}
+
+std::vector<HTREEITEM> BrowserProcess::TreeItemsBelow(HTREEITEM parent) const {
+    std::vector<HTREEITEM> items;
+    const HWND tree = Tree();
+    auto next = [&](HTREEITEM item, UINT relation) {
+        return reinterpret_cast<HTREEITEM>(
+            ::SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+    };
+    for (HTREEITEM item = next(parent, parent == nullptr ? TVGN_ROOT : TVGN_CHILD); item != nullptr;
+         item = next(item, TVGN_NEXT)) {
+        items.push_back(item);
+    }
+    return items;
+}
+
+HTREEITEM BrowserProcess::TreeItemOf(const std::wstring& folder) const {
+    if (folder.size() < 2 || folder[1] != L':') return nullptr;
+    // A drive's node shows its name with "(D:)"; below it, each node shows its folder's name.
+    const std::wstring drive = L"(" + folder.substr(0, 2) + L")";
+    HTREEITEM found = nullptr;
+    for (const HTREEITEM root : TreeItemsBelow(nullptr)) {
+        const std::wstring text = TreeText(root);
+        if (text.find(drive) != std::wstring::npos || _wcsicmp(text.c_str(), folder.substr(0, 3).c_str()) == 0) {
+            found = root;
+        }
+    }
+    for (size_t start = 3; found != nullptr && start < folder.size();) {
+        const size_t end = std::min(folder.find(L'\\', start), folder.size());
+        const std::wstring name = folder.substr(start, end - start);
+        HTREEITEM child = nullptr;
+        for (const HTREEITEM item : TreeItemsBelow(found)) {
+            if (_wcsicmp(TreeText(item).c_str(), name.c_str()) == 0) child = item;
+        }
+        found = child;
+        start = end + 1;
+    }
+    return found;
+}
+
+std::vector<std::wstring> BrowserProcess::TreeChildren(const std::wstring& folder) const {
+    std::vector<std::wstring> names;
+    const HTREEITEM item = TreeItemOf(folder);
+    if (item == nullptr) return names;
+    for (const HTREEITEM child : TreeItemsBelow(item)) names.push_back(TreeText(child));
+    return names;
+}
+
 std::vector<std::wstring> BrowserProcess::Names() const {
     std::vector<std::wstring> names;
     const int rows = RowCount();
@@ -206,7 +267,7 @@ bool BrowserProcess::WaitUntilMeasured(Milliseconds bound) const {
         if (RowCount() == 0 || StatusText(2).find(L"Measuring") != std::wstring::npos) return false;
         const int rows = RowCount(), columns = ColumnCount();
         for (int row = 0; row < rows; ++row) {
-            for (int column = 4; column < columns; ++column) {
+            for (int column = 1; column < columns; ++column) {
                 if (Cell(row, column) == kNotYetMeasured) return false;
             }
         }
@@ -262,6 +323,13 @@ void BrowserProcess::TypeAddress(const std::wstring& text) const {
     ::SendMessageW(address, WM_SETFOCUS, 0, 0);
     ::SetForegroundWindow(window_);
     PressKey(address, VK_RETURN);
+}
+
+void BrowserProcess::ChangeDpi(UINT dpi, const RECT& suggested) const {
+    // The rectangle is lent over there: the message carries a pointer.
+    std::vector<BYTE> bytes(sizeof(RECT));
+    std::memcpy(bytes.data(), &suggested, sizeof(RECT));
+    SendWithRemote(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), bytes);
 }
 
 bool BrowserProcess::SavePicture(const std::wstring& path) const {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <chrono>
 #include <string>
@@ -37,6 +38,7 @@ public:
 
     HWND Child(const wchar_t* className, const wchar_t* title = nullptr) const;
     HWND List() const;
+    HWND Tree() const;
     HWND Address() const;
     std::wstring Title() const;
     // The folder the title names ("D:\Sample - Trovelle Pro" shows "D:\Sample").
@@ -46,10 +48,16 @@ public:
     int ColumnCount() const;
     std::wstring ColumnTitle(int column) const;
     int ColumnNamed(const std::wstring& title) const;  // -1 when there is none
+    std::vector<std::wstring> ColumnTitles() const;
     std::wstring Cell(int row, int column) const;
     int RowNamed(const std::wstring& name) const;  // by the Name column; -1 when not shown
     std::vector<std::wstring> Names() const;       // the Name column, top to bottom
     std::wstring StatusText(int part) const;
+    // The folder tree: the node of a folder ("D:\\Sample"; nullptr while it is not shown), its
+    // text, and the names of the nodes below a folder's node, top to bottom.
+    HTREEITEM TreeItemOf(const std::wstring& folder) const;
+    std::wstring TreeText(HTREEITEM item) const;
+    std::vector<std::wstring> TreeChildren(const std::wstring& folder) const;
     // Every handler cell answered and no folder being measured.
     bool WaitUntilMeasured(Milliseconds bound = Milliseconds(30000)) const;
 
@@ -59,12 +67,15 @@ public:
     void Select(int row) const;  // selects and focuses one row
     void PressKey(HWND target, UINT key, bool alt = false) const;
     void TypeAddress(const std::wstring& text) const;  // and presses Enter in the box
+    // WM_DPICHANGED as the system sends it when the window moves to a monitor of `dpi`.
+    void ChangeDpi(UINT dpi, const RECT& suggested) const;
 
     // The window, frame and all, as a .bmp file.
     bool SavePicture(const std::wstring& path) const;
 
 private:
     HWND FindOwnWindow() const;
+    std::vector<HTREEITEM> TreeItemsBelow(HTREEITEM parent) const;
     // Sends `message` with lParam pointing at a copy of `bytes` lent in the window's process,
     // and reads that copy back into `bytes` afterwards. A structure with a text pointer (at
     // `pointerField`) gets it pointed at the room after the structure (`structureSize`).

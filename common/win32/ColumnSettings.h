@@ -1,7 +1,9 @@
-// The display settings a column handler object uses, as last read from the settings key.
+// The display settings of size texts (the column handler's and the window's), as last read
+// from the settings key.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "text/PercentText.h"
 #include "text/SizeText.h"
@@ -27,6 +29,9 @@ struct ColumnSettings {
     SizeTextSettings SizeText() const { return {viewMetric, decimalDigits, separator}; }
     PercentTextSettings PercentText() const { return {barStyle, barSymbol}; }
 };
+
+// The size column's own text for `size`, unpadded (empty for a unit the settings do not know).
+std::wstring SizeText(uint64_t size, const ColumnSettings& settings);
 
 // The ViewStyle numbers the handler acts on; every other number acts like "folders and files".
 inline constexpr int64_t kFilesOnly = 1;

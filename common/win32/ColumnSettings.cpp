@@ -1,6 +1,7 @@
 #include "ColumnSettings.h"
 
 #include "SettingsStore.h"
+#include "WideText.h"
 
 namespace trovelle {
 namespace {
@@ -27,6 +28,11 @@ void ColumnSettings::RereadFrom(const SettingsKey& key) {
     enableCache = key.ReadInteger(Setting::EnableCache, kReader, enableCache);
     barStyle = key.ReadInteger(Setting::PB_Style, kReader, barStyle);
     barSymbol = RereadCharacter(key, Setting::PB_Symbol, barSymbol);
+}
+
+std::wstring SizeText(uint64_t size, const ColumnSettings& settings) {
+    const std::optional<std::u16string> text = FormatSizeText(size, settings.SizeText());
+    return text ? ToWide(*text) : std::wstring();
 }
 
 }  // namespace trovelle

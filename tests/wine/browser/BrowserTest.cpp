@@ -9,6 +9,9 @@
 
 #include "BrowserProcess.h"
 #include "ChildProcess.h"
+#include "ComApartment.h"
+#include "RecycleBin.h"
+#include "Win32FileSystem.h"
 #include "SettingsStore.h"
 #include "Eventually.h"
 #include "TestFiles.h"
@@ -349,6 +352,118 @@ TEST_F(Browser, DpiChangeScalesTheFontsRowsAndPanes) {
     ::GetWindowRect(browser.Tree(), &treeAfter);
     EXPECT_GT(treeAfter.right - treeAfter.left, treeBefore.right - treeBefore.left);
     SavePicture(browser, L"trovelle-browser-144dpi");
+}
+
+// A visible top-level dialog of the window's process, other than its frame, or nullptr.
+HWND WaitForDialogOf(const BrowserProcess& browser, const wchar_t* title = nullptr) {
+    HWND found = nullptr;
+    BecomesTrueWithin(10s, [&] {
+        for (HWND dialog = ::FindWindowExW(nullptr, nullptr, L"#32770", title); dialog != nullptr;
+             dialog = ::FindWindowExW(nullptr, dialog, L"#32770", title)) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(dialog, &process);
+            if (process == ::GetProcessId(browser.Process()) && ::IsWindowVisible(dialog)) {
+                found = dialog;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+void PressMenuKeys(const std::vector<WPARAM>& keys) {
+    HWND menu = nullptr;
+    ASSERT_TRUE(BecomesTrueWithin(5s, [&] {
+        menu = ::FindWindowW(L"#32768", nullptr);
+        return menu != nullptr && ::IsWindowVisible(menu);
+    })) << "no context menu";
+    for (const WPARAM key : keys) {
+        ::PostMessageW(menu, WM_KEYDOWN, key, 1);
+        ::PostMessageW(menu, WM_KEYUP, key, 0xC0000001);
+        ::Sleep(50);
+    }
+}
+
+TEST_F(Browser, ContextMenuDeleteSendsAFileToTheRecycleBinAndTheTotalsFollow) {
+    const ComApartment apartment;
+    if (RunningUnderWine()) MakeWineTrash();
+    ScratchFolder folder(L"D:\\BrowserDelete");
+    const std::wstring junk = L"junk" + std::to_wstring(::GetTickCount64()) + L".bin";
+    WriteFileOfSize(folder / junk, 20000);
+    WriteFileOfSize(folder / L"keep.bin", 1000);
+    BrowserProcess browser(folder.Path());
+    ASSERT_TRUE(browser.WaitForFolder(folder.Path()));
+    ASSERT_TRUE(browser.WaitUntilMeasured());
+    const auto totalIs = [&](std::wstring_view total) {
+        return browser.StatusText(1).compare(0, total.size(), total) == 0;
+    };
+    EXPECT_TRUE(BecomesTrueWithin(5s, [&] { return totalIs(L"Total: 21000,"); }))
+        << Printable(browser.StatusText(1));
+
+    const int row = browser.RowNamed(junk);
+    ASSERT_GE(row, 0);
+    browser.Select(row);
+    browser.ContextMenuOnRow(row);
+    // The shell's menu of a file ends with Delete, Rename, Properties.
+    PressMenuKeys({VK_UP, VK_UP, VK_UP, VK_RETURN});
+    const HWND confirm = WaitForDialogOf(browser);
+    ASSERT_NE(confirm, nullptr) << "the shell asked nothing";
+    ::PostMessageW(confirm, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(confirm, IDYES)));
+
+    EXPECT_TRUE(BecomesTrueWithin(10s, [&] { return browser.RowNamed(junk) < 0; })) << "the row stayed";
+    EXPECT_EQ(::GetFileAttributesW((folder / junk).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(InRecycleBin(junk)) << "deleted outright, not recycled";
+    EXPECT_TRUE(BecomesTrueWithin(10s, [&] { return totalIs(L"Total: 1000,"); }))
+        << Printable(browser.StatusText(1));
+}
+
+TEST_F(Browser, ExportWritesTheRowsAsCsvWithExactBytesAndIsoDates) {
+    ScratchFolder folder(L"D:\\BrowserExport");
+    ::CreateDirectoryW((folder / L"sub").c_str(), nullptr);
+    WriteFileOfSize(folder / L"sub\\inner.bin", 70000);
+    WriteFileOfSize(folder / L"a, b.txt", 12345);
+    const std::wstring target = L"C:\\export-" + std::to_wstring(::GetTickCount64()) + L".csv";
+    BrowserProcess browser(folder.Path());
+    ASSERT_TRUE(browser.WaitForFolder(folder.Path()));
+    ASSERT_TRUE(browser.WaitUntilMeasured());
+
+    ::PostMessageW(browser.Window(), WM_COMMAND, MAKEWPARAM(40003, 0), 0);  // File, Export list
+    const HWND save = WaitForDialogOf(browser);
+    ASSERT_NE(save, nullptr) << "no Save dialog";
+    HWND name = ::GetDlgItem(save, 0x47c);  // the file name box (cmb13), or its plain edit (edt1)
+    if (name == nullptr) name = ::GetDlgItem(save, 0x480);
+    ASSERT_NE(name, nullptr);
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+    ::PostMessageW(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(save, IDOK)));
+    ASSERT_TRUE(BecomesTrueWithin(10s, [&] { return ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    ::Sleep(200);
+
+    std::string text;
+    {
+        const UniqueKernelHandle file(::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file);
+        char buffer[4096];
+        DWORD read = 0;
+        ASSERT_TRUE(::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr));
+        text.assign(buffer, read);
+    }
+    ::DeleteFileW(target.c_str());
+    ASSERT_EQ(text.rfind("\xEF\xBB\xBFName,Size,Size on disk,Share,Type,Date modified\r\n", 0), 0u) << text;
+    // Folders first, by name; a name with a comma quoted; exact bytes; the share of 82,345
+    // bytes; the date in UTC.
+    const size_t sub = text.find("\r\nsub,70000,");
+    const size_t quoted = text.find("\r\n\"a, b.txt\",12345,");
+    EXPECT_NE(sub, std::string::npos) << text;
+    EXPECT_NE(quoted, std::string::npos) << text;
+    EXPECT_LT(sub, quoted);
+    EXPECT_NE(text.find(",85.0,Folder,"), std::string::npos) << text;
+    EXPECT_NE(text.find(",15.0,"), std::string::npos) << text;
+    const size_t date = text.find("Z\r\n");
+    ASSERT_NE(date, std::string::npos) << text;
+    EXPECT_EQ(text[date - 9], 'T') << text;  // yyyy-mm-ddThh:mm:ssZ
 }
 
 }  // namespace

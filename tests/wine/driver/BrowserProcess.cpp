@@ -325,6 +325,17 @@ void BrowserProcess::TypeAddress(const std::wstring& text) const {
     PressKey(address, VK_RETURN);
 }
 
+void BrowserProcess::ContextMenuOnRow(int row) const {
+    std::vector<BYTE> bytes(sizeof(RECT), 0);
+    RECT bounds = {LVIR_LABEL, 0, 0, 0};
+    std::memcpy(bytes.data(), &bounds, sizeof(bounds));
+    SendWithRemote(List(), LVM_GETITEMRECT, static_cast<WPARAM>(row), bytes);
+    std::memcpy(&bounds, bytes.data(), sizeof(bounds));
+    POINT centre = {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    ::ClientToScreen(List(), &centre);
+    ::PostMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), MAKELPARAM(centre.x, centre.y));
+}
+
 void BrowserProcess::ChangeDpi(UINT dpi, const RECT& suggested) const {
     // The rectangle is lent over there: the message carries a pointer.
     std::vector<BYTE> bytes(sizeof(RECT));

@@ -67,6 +67,8 @@ public:
     void Select(int row) const;  // selects and focuses one row
     void PressKey(HWND target, UINT key, bool alt = false) const;
     void TypeAddress(const std::wstring& text) const;  // and presses Enter in the box
+    // A right click's context menu on a row of the list (WM_CONTEXTMENU at the row's centre).
+    void ContextMenuOnRow(int row) const;
     // WM_DPICHANGED as the system sends it when the window moves to a monitor of `dpi`.
     void ChangeDpi(UINT dpi, const RECT& suggested) const;
 

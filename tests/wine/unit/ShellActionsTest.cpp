@@ -21,6 +21,7 @@
 #include "ListExport.h"
 #include "ShellItemMenu.h"
 #include "ShellSelection.h"
+#include "RecycleBin.h"
 #include "TestFiles.h"
 #include "UniqueHandle.h"
 #include "WideText.h"
@@ -47,68 +48,15 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-// The names the shell shows in its Recycle Bin folder.
-std::vector<std::wstring> RecycleBinNames() {
-    std::vector<std::wstring> names;
-    ComPtr<IShellFolder> desktop, bin;
-    PIDLIST_ABSOLUTE binList = nullptr;
-    if (FAILED(::SHGetDesktopFolder(&desktop)) ||
-        FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &binList))) {
-        return names;
-    }
-    const host::UniqueIdList binItem(binList);
-    ComPtr<IEnumIDList> items;
-    if (FAILED(desktop->BindToObject(binItem.get(), nullptr, IID_PPV_ARGS(&bin))) ||
-        bin->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
-                         &items) != S_OK) {
-        return names;
-    }
-    PITEMID_CHILD child = nullptr;
-    while (items->Next(1, &child, nullptr) == S_OK) {
-        const host::UniqueIdList owned(child);
-        STRRET name;
-        wchar_t* text = nullptr;
-        if (SUCCEEDED(bin->GetDisplayNameOf(child, SHGDN_NORMAL, &name)) &&
-            SUCCEEDED(::StrRetToStrW(&name, child, &text))) {
-            names.emplace_back(text);
-            ::CoTaskMemFree(text);
-        }
-    }
-    return names;
-}
-
-bool InRecycleBin(const std::wstring& name) {
-    for (const std::wstring& shown : RecycleBinNames()) {
-        if (shown == name) return true;
-    }
-    return false;
-}
-
 std::wstring UniqueName(const wchar_t* stem) {
     return stem + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64());
-}
-
-// Wine 8 keeps its Recycle Bin in the XDG trash of $HOME and recycles nothing (it deletes) unless
-// that trash's folders are there already; a new prefix's empty home has none. Wine names the
-// home as an NT path, WINEHOMEDIR="\\??\\unix\\...".
-void MakeWineTrash() {
-    wchar_t home[MAX_PATH] = {};
-    const DWORD length = ::GetEnvironmentVariableW(L"WINEHOMEDIR", home, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || std::wcsncmp(home, L"\\??\\", 4) != 0) return;
-    std::wstring path = std::wstring(L"\\\\?\\") + (home + 4);
-    for (const wchar_t* part : {L"\\.local", L"\\share", L"\\Trash"}) {
-        path += part;
-        ::CreateDirectoryW(path.c_str(), nullptr);
-    }
-    ::CreateDirectoryW((path + L"\\files").c_str(), nullptr);
-    ::CreateDirectoryW((path + L"\\info").c_str(), nullptr);
 }
 
 class ShellActions : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(apartment_);
-        if (RunningUnderWine()) MakeWineTrash();
+        if (RunningUnderWine()) test::MakeWineTrash();
         test::RemoveTree(kRoot);
         ASSERT_TRUE(::CreateDirectoryW(kRoot.c_str(), nullptr));
     }
@@ -121,11 +69,11 @@ TEST_F(ShellActions, RecyclingMovesItemsToTheRecycleBin) {
     const std::wstring name = UniqueName(L"recycled-") + L".txt";
     const std::wstring file = kRoot + L"\\" + name;
     test::WriteFileOfSize(file, 1234);
-    ASSERT_FALSE(InRecycleBin(name));
+    ASSERT_FALSE(test::InRecycleBin(name));
 
     EXPECT_EQ(host::DeleteItems(nullptr, {file}, /*permanently=*/false, /*ask=*/false), S_OK);
     EXPECT_FALSE(Exists(file));
-    EXPECT_TRUE(InRecycleBin(name)) << "recycled, not deleted outright";
+    EXPECT_TRUE(test::InRecycleBin(name)) << "recycled, not deleted outright";
 }
 
 TEST_F(ShellActions, PermanentDeletionSkipsTheRecycleBin) {
@@ -138,8 +86,8 @@ TEST_F(ShellActions, PermanentDeletionSkipsTheRecycleBin) {
     EXPECT_EQ(host::DeleteItems(nullptr, {folder, file}, /*permanently=*/true, /*ask=*/false), S_OK);
     EXPECT_FALSE(Exists(folder));
     EXPECT_FALSE(Exists(file));
-    EXPECT_FALSE(InRecycleBin(name));
-    EXPECT_FALSE(InRecycleBin(name + L".txt"));
+    EXPECT_FALSE(test::InRecycleBin(name));
+    EXPECT_FALSE(test::InRecycleBin(name + L".txt"));
 }
 
 TEST_F(ShellActions, RenameKeepsTheItemAndNeverOverwrites) {

@@ -64,11 +64,6 @@ POINT PointOf(LPARAM lParam) {
     return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-bool IsFolderPath(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(LongPathForm(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // Whether one of the two folders lies at or below the other: a change in one moves the
 // other's total.
 bool OnOnePath(const std::wstring& a, const std::wstring& b) {
@@ -258,10 +253,8 @@ LRESULT BrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         default:
             if (message == configUpdateMessage_ && configUpdateMessage_ != 0) {
-                // The size format changed: every size shows it at once.
-                view_.RereadSettings();
-                tree_.SetSettings(view_.Settings());
-                UpdateStatus();
+                ApplySettings();
+                // The other handlers' cells show the new format once asked again.
                 if (view_.ShowsHandlerColumns()) Refresh({});
                 return 0;
             }
@@ -292,7 +285,11 @@ bool BrowserWindow::CreateChildren() {
     worker_ = std::make_unique<FolderWorker>(window_);
     worker_->ShowHandlerColumns(view_.ShownHandlerColumns());
     watch_ = std::make_unique<FolderWatch>(window_);
-    browser_ = host::RefreshOnlyBrowser::Make([this] { Refresh({}); });
+    // A band that changed the settings refreshes its browser.
+    browser_ = host::RefreshOnlyBrowser::Make([this] {
+        ApplySettings();
+        Refresh({});
+    });
     if (!browser_) return false;
     bands_.Open(bars_.rebar, browser_.Get());
     ::CheckMenuItem(::GetMenu(window_), ID_VIEW_SHOW_HIDDEN, MF_UNCHECKED);
@@ -827,6 +824,13 @@ void BrowserWindow::RefreshTree() {
     }
 }
 
+// The size format may have changed: every size the window formats shows it at once.
+void BrowserWindow::ApplySettings() {
+    view_.RereadSettings();
+    tree_.SetSettings(view_.Settings());
+    UpdateStatus();
+}
+
 void BrowserWindow::OnHandlerColumns(std::unique_ptr<HandlerColumns> offered) {
     if (offered->generation != generation_) return;
     if (view_.SetOfferedColumns(std::move(offered->columns))) Refresh({});
@@ -889,19 +893,7 @@ void BrowserWindow::OpenItem(int position) {
         position = static_cast<int>(::SendMessageW(view_.Window(), LVM_GETNEXTITEM, -1,
                                                    LVNI_FOCUSED | LVNI_SELECTED));
     }
-    const Row* row = view_.RowAt(position);
-    if (row == nullptr) return;
-    if (row->item.IsFolder()) {
-        Navigate(row->item.path, Move::New);
-        return;
-    }
-    SHELLEXECUTEINFOW execute = {};
-    execute.cbSize = sizeof(execute);
-    execute.fMask = SEE_MASK_NOASYNC;
-    execute.hwnd = window_;
-    execute.lpFile = row->item.path.c_str();
-    execute.nShow = SW_SHOWNORMAL;
-    ::ShellExecuteExW(&execute);  // the shell says itself what went wrong
+    if (const Row* row = view_.RowAt(position)) OpenPath(row->item.path);
 }
 
 void BrowserWindow::NavigateToTyped() {

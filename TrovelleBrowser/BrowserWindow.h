@@ -94,6 +94,7 @@ private:
     void OnListingFailed(const Listing& listing, Move move);
     void OnCells(std::unique_ptr<CellBatch> batch);
     void OnHandlerColumns(std::unique_ptr<HandlerColumns> offered);
+    void ApplySettings();
     void RefreshTree();
     void OnFolderChanged(std::unique_ptr<FolderChanges> changes);
     void OpenItem(int position);

@@ -1,8 +1,7 @@
 #include "CacheWorker.h"
 
-#include <chrono>
-
 #include "ComApartment.h"
+#include "WorkerStop.h"
 
 namespace trovelle::browser {
 
@@ -33,20 +32,11 @@ void CacheWorker::QueueFirst(Job job) {
 }
 
 void CacheWorker::Stop() {
-    if (!thread_.joinable()) return;
-    std::unique_lock<std::mutex> hold(shared_->lock);
-    shared_->stopping = true;
-    shared_->jobs.clear();
-    shared_->wake.notify_all();
-    // A server call may be inside a long measurement; the window closes without waiting for it.
-    const bool ended =
-        shared_->wake.wait_for(hold, std::chrono::seconds(3), [&] { return shared_->stopped; });
-    hold.unlock();
-    if (ended) {
-        thread_.join();
-    } else {
-        thread_.detach();
+    {
+        const std::lock_guard<std::mutex> hold(shared_->lock);
+        shared_->jobs.clear();
     }
+    StopWorker(thread_, *shared_);
 }
 
 void CacheWorker::Run(std::shared_ptr<Shared> shared) {

@@ -11,6 +11,7 @@
 #include "SizeAnswers.h"
 #include "TrovexGuidText.h"
 #include "ViewColumns.h"
+#include "WorkerStop.h"
 
 namespace trovelle::browser {
 namespace {
@@ -18,7 +19,6 @@ namespace {
 // Cells reach the window in batches at most this far apart, so painting keeps up without a
 // message per cell.
 constexpr auto kBatchInterval = std::chrono::milliseconds(40);
-constexpr auto kStopWait = std::chrono::seconds(3);
 // A folder's first rows are shown from this many items while the rest is listed: a screenful,
 // from the first answers of the file system.
 constexpr size_t kFirstRows = 200;
@@ -124,20 +124,7 @@ void FolderWorker::Prioritize(uint64_t generation, const std::vector<size_t>& ro
     }
 }
 
-void FolderWorker::Stop() {
-    if (!thread_.joinable()) return;
-    std::unique_lock<std::mutex> hold(shared_->lock);
-    shared_->stopping = true;
-    shared_->wake.notify_all();
-    // A handler may be inside a long measurement; the window closes without waiting for it.
-    const bool ended = shared_->wake.wait_for(hold, kStopWait, [&] { return shared_->stopped; });
-    hold.unlock();
-    if (ended) {
-        thread_.join();
-    } else {
-        thread_.detach();
-    }
-}
+void FolderWorker::Stop() { StopWorker(thread_, *shared_); }
 
 // What the thread keeps between its steps, in its own apartment.
 struct FolderWorkerState {

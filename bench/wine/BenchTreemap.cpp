@@ -14,6 +14,7 @@
 #include "BenchSupport.h"
 #include "GdiScopes.h"
 #include "TreemapPane.h"
+#include "TreemapSample.h"
 
 namespace {
 
@@ -25,35 +26,12 @@ constexpr int kRounds = 21;
 
 // 10 folders of 10 folders of 100 files of similar sizes, so that every file gets a block.
 TreemapItem MakeTree() {
-    TreemapItem root{L"Big", L"D:\\Big", 0, true, {}};
     uint32_t seed = 1;
-    for (int top = 0; top < 10; ++top) {
-        TreemapItem topFolder{L"Top" + std::to_wstring(top),
-                              root.path + L"\\Top" + std::to_wstring(top),
-                              0,
-                              true,
-                              {}};
-        for (int middle = 0; middle < 10; ++middle) {
-            TreemapItem folder{L"Sub" + std::to_wstring(middle),
-                               topFolder.path + L"\\Sub" + std::to_wstring(middle),
-                               0,
-                               true,
-                               {}};
-            for (int file = 0; file < 100; ++file) {
-                seed = seed * 1664525 + 1013904223;
-                const uint64_t bytes = 1000000 + seed % 1000000;
-                const std::wstring name =
-                    L"file" + std::to_wstring(file) + (file % 2 ? L".jpg" : L".txt");
-                folder.children.push_back({name, folder.path + L"\\" + name, bytes, false, {}});
-                folder.bytes += bytes;
-            }
-            topFolder.bytes += folder.bytes;
-            topFolder.children.push_back(std::move(folder));
-        }
-        root.bytes += topFolder.bytes;
-        root.children.push_back(std::move(topFolder));
-    }
-    return root;
+    return test::TreemapSample(L"D:\\Big", [&seed](int, int, int file) {
+        seed = seed * 1664525 + 1013904223;
+        return std::pair{L"file" + std::to_wstring(file) + (file % 2 ? L".jpg" : L".txt"),
+                         uint64_t{1000000 + seed % 1000000}};
+    });
 }
 
 // The baseline: 10,000 rectangles in ten brushes, as a plain GDI program would draw them.

@@ -113,10 +113,7 @@ bool Win32DirectoryLister::ExpandShortNames(const Path& path, Path& longPath) {
     return true;
 }
 
-bool Win32DirectoryLister::IsFolder(const Path& path) {
-    const DWORD attributes = ::GetFileAttributesW(LongPathForm(ToWide(path)).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+bool Win32DirectoryLister::IsFolder(const Path& path) { return IsFolderPath(ToWide(path)); }
 
 bool Win32DirectoryLister::Identify(const Path& folder, FolderIdentity& identity) {
     UniqueKernelHandle handle = OpenForQuery(folder);

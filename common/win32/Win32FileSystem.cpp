@@ -83,6 +83,11 @@ DriveType Win32DriveTypes::TypeOfRoot(char16_t firstUnit) {
     return DriveTypeOf(static_cast<wchar_t>(firstUnit));
 }
 
+bool IsFolderPath(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(LongPathForm(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 uint64_t ClusterBytesOf(const std::wstring& folder) {
     wchar_t volume[MAX_PATH + 1];
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;

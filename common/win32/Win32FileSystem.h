@@ -32,6 +32,9 @@ bool IsEmptyFolder(const std::wstring& folder);
 // other forms only when they no longer fit the classic limit.
 std::wstring LongPathForm(const std::wstring& path);
 
+// Whether `path` (of any length) names a folder that is there.
+bool IsFolderPath(const std::wstring& path);
+
 // Bytes in one cluster of the volume that holds `folder`; 0 when that cannot be told.
 uint64_t ClusterBytesOf(const std::wstring& folder);
 

@@ -26,7 +26,7 @@ bool EndsWith(const std::wstring& text, const std::wstring& tail) {
 
 // The size text of Documents in the window, once measured.
 std::wstring DocumentsSize(const BrowserProcess& browser) {
-    return browser.Cell(browser.RowNamed(L"Documents"), browser.ColumnNamed(L"SizeEx"));
+    return browser.Cell(browser.RowNamed(L"Documents"), browser.ColumnNamed(L"Size"));
 }
 
 TEST(HostWindow, ChoosingGBytesInTheBandsMenuRedrawsTheSizes) {

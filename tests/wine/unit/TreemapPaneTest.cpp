@@ -16,6 +16,7 @@
 
 #include "Screenshot.h"
 #include "TreemapPane.h"
+#include "TreemapSample.h"
 #include "WideText.h"
 
 namespace trovelle::test {
@@ -32,33 +33,10 @@ const wchar_t* const kTypes[] = {L".mp4", L".jpg", L".txt", L".dll", L".iso", L"
 // 10 folders of 10 folders of 100 files; within a folder file sizes fall off as 1/k^1.5, so
 // every folder has a long tail of small files.
 TreemapItem MakeTree() {
-    TreemapItem root{L"Big", kRoot, 0, true, {}};
-    for (int top = 0; top < 10; ++top) {
-        TreemapItem topFolder{L"Top" + std::to_wstring(top),
-                              root.path + L"\\Top" + std::to_wstring(top),
-                              0,
-                              true,
-                              {}};
-        for (int middle = 0; middle < 10; ++middle) {
-            TreemapItem folder{L"Sub" + std::to_wstring(middle),
-                               topFolder.path + L"\\Sub" + std::to_wstring(middle),
-                               0,
-                               true,
-                               {}};
-            for (int file = 0; file < 100; ++file) {
-                const std::wstring name = L"file" + std::to_wstring(file) +
-                                          kTypes[(file + middle + top) % std::size(kTypes)];
-                const auto bytes = static_cast<uint64_t>((top + 2) * 4e8 / std::pow(file + 1, 1.5));
-                folder.children.push_back({name, folder.path + L"\\" + name, bytes, false, {}});
-                folder.bytes += bytes;
-            }
-            topFolder.bytes += folder.bytes;
-            topFolder.children.push_back(std::move(folder));
-        }
-        root.bytes += topFolder.bytes;
-        root.children.push_back(std::move(topFolder));
-    }
-    return root;
+    return test::TreemapSample(kRoot, [](int top, int middle, int file) {
+        return std::pair{L"file" + std::to_wstring(file) + kTypes[(file + middle + top) % std::size(kTypes)],
+                         static_cast<uint64_t>((top + 2) * 4e8 / std::pow(file + 1, 1.5))};
+    });
 }
 
 POINT Centre(const RECT& rect) {

@@ -109,6 +109,10 @@ bool BrowserWindow::Open(HINSTANCE instance, const std::wstring& folder, int sho
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int width = std::min<int>(kFirstWidth, work.right - work.left - 4 * kCascadeStep);
     const int height = std::min<int>(kFirstHeight, work.bottom - work.top - 4 * kCascadeStep);
+    // The folder given, else the last one shown; a given one that names nothing: the profile.
+    std::optional<std::wstring> start = FolderPathFrom(folder, ProfileFolder());
+    if (!start) start = folder.empty() ? ReadLastFolder() : std::nullopt;
+    startFolder_ = start.value_or(ProfileFolder());
     if (::CreateWindowExW(0, kBrowserWindowClass, kProductName, WS_OVERLAPPEDWINDOW,
                           work.left + kCascadeStep, work.top + kCascadeStep, width, height,
                           nullptr, nullptr, instance, this) == nullptr) {
@@ -116,10 +120,8 @@ bool BrowserWindow::Open(HINSTANCE instance, const std::wstring& folder, int sho
     }
     PlaceWindow(showCommand);
 
-    // The folder given, else the last one shown; a given one that names nothing: the profile.
-    std::optional<std::wstring> start = FolderPathFrom(folder, ProfileFolder());
-    if (!start) start = folder.empty() ? ReadLastFolder() : std::nullopt;
-    Navigate(start.value_or(ProfileFolder()), Move::Start);
+    // The status bar says what the listing begun with the window is about.
+    SetStatusText(bars_, StatusPart::Progress, L"Opening " + DisplayName(startFolder_) + L"\u2026");
     return true;
 }
 
@@ -220,10 +222,11 @@ LRESULT BrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case kTreeChildrenReady: {
             const auto children = TakePosted<TreeChildren>(lParam);
             tree_.ApplyChildren(*children);
+            // One job a drive: what the user opens meanwhile goes between them.
             if (children->parent == kDrivesPath) {
-                std::vector<std::wstring> roots;
-                for (const TreeChild& root : children->children) roots.push_back(root.path);
-                cacheWorker_->Queue(SizesJob(window_, std::move(roots)));
+                for (const TreeChild& root : children->children) {
+                    cacheWorker_->Queue(SizesJob(window_, {root.path}));
+                }
             }
             return 0;
         }
@@ -249,6 +252,7 @@ LRESULT BrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             watch_.reset();
             worker_.reset();
             cacheWorker_.reset();
+            treemapWorker_.reset();
             ::PostQuitMessage(0);
             return 0;
         default:
@@ -264,8 +268,14 @@ LRESULT BrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 bool BrowserWindow::CreateChildren() {
+    // The first folder is listed while the rest of the window is made.
+    worker_ = std::make_unique<FolderWorker>(window_);
+    worker_->ShowHandlerColumns(ReadShownHandlerColumns());
+    pending_ = PendingMove{++generation_, Move::Start, {}};
+    worker_->List(generation_, startFolder_);
     if (!CreateFrameBars(window_, instance_, bars_)) return false;
     cacheWorker_ = std::make_unique<CacheWorker>();
+    treemapWorker_ = std::make_unique<CacheWorker>();
     const auto askChildren = [this](const std::wstring& folder) {
         cacheWorker_->QueueFirst(ExpandJob(window_, folder));
     };
@@ -282,8 +292,6 @@ bool BrowserWindow::CreateChildren() {
     ::CheckMenuItem(::GetMenu(window_), ID_VIEW_TREEMAP, MF_CHECKED);
     dpi_ = DpiOfWindow(window_);
     ApplyDpi();
-    worker_ = std::make_unique<FolderWorker>(window_);
-    worker_->ShowHandlerColumns(view_.ShownHandlerColumns());
     watch_ = std::make_unique<FolderWatch>(window_);
     // A band that changed the settings refreshes its browser.
     browser_ = host::RefreshOnlyBrowser::Make([this] {
@@ -631,7 +639,7 @@ void BrowserWindow::ShowTreemap() {
         RECT pane = {};
         ::GetClientRect(treemap_.Window(), &pane);
         const uint64_t pixels = std::max<uint64_t>(1, uint64_t(pane.right) * uint64_t(pane.bottom));
-        cacheWorker_->Queue(TreemapDepthJob(window_, generation_, std::move(subfolders),
+        treemapWorker_->Queue(TreemapDepthJob(window_, generation_, std::move(subfolders),
                                             folderSizes_.totals.bytes / pixels * 16));
     }
     treemap_.Show(TreemapOfFolder(folder_, folderSizes_, rows, treemapBelow_));

@@ -112,7 +112,8 @@ private:
     FolderView view_;
     TreemapPane treemap_;
     std::unique_ptr<FolderWorker> worker_;
-    std::unique_ptr<CacheWorker> cacheWorker_;
+    std::unique_ptr<CacheWorker> cacheWorker_;    // the tree's
+    std::unique_ptr<CacheWorker> treemapWorker_;  // the treemap's deeper levels: many listings
     std::unique_ptr<FolderWatch> watch_;
     Microsoft::WRL::ComPtr<host::RefreshOnlyBrowser> browser_;
     host::HostedBands bands_;
@@ -120,6 +121,7 @@ private:
     UINT configUpdateMessage_ = 0;
     int cascade_ = 0;  // how far this window opened beside others of this program
 
+    std::wstring startFolder_;  // the folder the window opens on
     std::wstring folder_;  // shown; kDrivesPath for the drives
     bool shown_ = false;   // a folder has been shown at all
     bool treeRooted_ = false;  // the tree's drives were asked for

@@ -47,11 +47,29 @@ struct BrowserItem {
     bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
+// A row of the list: an item and what is known of its size and handler cells.
+struct Row {
+    BrowserItem item;
+    ItemSizes sizes;                // a file's from the listing, a folder's from the worker
+    std::vector<host::Cell> cells;  // one per offered handler column, once asked
+    bool measured = false;          // sizes and cells hold an answer (perhaps being refreshed)
+    bool pending = false;           // asked of the worker, not yet answered
+
+    // A listed item's row: a file's sizes are known from the listing.
+    static Row Of(BrowserItem item) {
+        Row row;
+        if (!item.IsFolder()) row.sizes = {SizeState::Known, {item.size, item.allocation}, S_OK};
+        row.item = std::move(item);
+        return row;
+    }
+};
+
 struct Listing {
     uint64_t generation = 0;
     std::wstring folder;  // kDrivesPath for the drives
     DWORD error = ERROR_SUCCESS;
-    std::vector<BrowserItem> items;
+    // Made on the worker's thread, so that a large folder costs the window's thread little.
+    std::vector<Row> rows;  // folders first, each by name
     // The first items of a large folder, shown while the rest is listed; the whole listing
     // follows.
     bool partial = false;

@@ -71,7 +71,11 @@ DWORD ListDrives(std::vector<BrowserItem>& items) {
 
 DWORD ListForBrowser(const std::wstring& folder, std::vector<BrowserItem>& items, size_t limit) {
     items.clear();
-    if (folder == kDrivesPath) return ListDrives(items);
+    if (folder == kDrivesPath) {
+        const DWORD error = ListDrives(items);
+        SortByName(items);
+        return error;
+    }
     DWORD error = ERROR_SUCCESS;
     // Sorted below by the view's first order, with keys made once.
     std::vector<host::ListedItem> listed =
@@ -94,6 +98,7 @@ DWORD ListForBrowser(const std::wstring& folder, std::vector<BrowserItem>& items
         item.name = std::move(entry.name);
         item.sortKey = NaturalKey(ToCore(item.name));
     }
+    SortByName(items);
     return ERROR_SUCCESS;
 }
 

@@ -24,16 +24,31 @@ std::u16string KeyOf(std::wstring path) {
     return FoldedKey(ToCore(path));
 }
 
-int IconOf(const std::wstring& path) {
-    static int folderIcon = -1;
-    const bool root = path.size() <= 3;
-    if (!root && folderIcon >= 0) return folderIcon;
-    SHFILEINFOW info = {};
-    const UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON | (root ? 0 : SHGFI_USEFILEATTRIBUTES);
-    ::SHGetFileInfoW(root ? path.c_str() : L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info), flags);
-    if (!root) folderIcon = info.iIcon;
-    return info.iIcon;
+// The system's small icon of a folder, asked once.
+int FolderIcon() {
+    static const int icon = [] {
+        SHFILEINFOW info = {};
+        ::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info),
+                         SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+        return info.iIcon;
+    }();
+    return icon;
 }
+
+// Many items inserted, changed or sorted at once are drawn once, at the end.
+class RedrawPause {
+public:
+    explicit RedrawPause(HWND window) : window_(window) { ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawPause() {
+        ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(window_, nullptr, FALSE);
+    }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+private:
+    HWND window_;
+};
 
 HTREEITEM Next(HWND tree, HTREEITEM item, UINT relation) {
     return reinterpret_cast<HTREEITEM>(
@@ -82,13 +97,12 @@ std::optional<size_t> FolderTree::Find(const std::wstring& path) const {
     return found->second;
 }
 
-size_t FolderTree::AddNode(size_t parent, const std::wstring& name, const std::wstring& path,
-                           const ItemSizes& sizes) {
+size_t FolderTree::AddNode(size_t parent, const TreeChild& child) {
     const size_t index = nodes_.size();
     auto node = std::make_unique<Node>();
-    node->path = path;
-    node->name = name;
-    node->sizes = sizes;
+    node->path = child.path;
+    node->name = child.name;
+    node->sizes = child.sizes;
     node->parent = parent;
     TVINSERTSTRUCTW insert = {};
     insert.hParent = parent == SIZE_MAX ? TVI_ROOT : nodes_[parent]->item;
@@ -97,10 +111,10 @@ size_t FolderTree::AddNode(size_t parent, const std::wstring& name, const std::w
     insert.item.pszText = node->name.data();
     insert.item.lParam = static_cast<LPARAM>(index);
     insert.item.cChildren = 1;  // until its children are known
-    insert.item.iImage = insert.item.iSelectedImage = IconOf(path);
+    insert.item.iImage = insert.item.iSelectedImage = child.icon >= 0 ? child.icon : FolderIcon();
     node->item = reinterpret_cast<HTREEITEM>(
         ::SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    byFoldedPath_[KeyOf(path)] = index;
+    byFoldedPath_[KeyOf(child.path)] = index;
     nodes_.push_back(std::move(node));
     return index;
 }
@@ -129,7 +143,7 @@ void FolderTree::SetRoots(const std::vector<TreeChild>& roots) {
     ::SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     nodes_.clear();
     byFoldedPath_.clear();
-    for (const TreeChild& root : roots) AddNode(SIZE_MAX, root.name, root.path, root.sizes);
+    for (const TreeChild& root : roots) AddNode(SIZE_MAX, root);
 }
 
 void FolderTree::ApplyChildren(const TreeChildren& answer) {
@@ -140,6 +154,7 @@ void FolderTree::ApplyChildren(const TreeChildren& answer) {
     }
     const std::optional<size_t> index = Find(answer.parent);
     if (!index) return;
+    const RedrawPause pause(tree_);
     Node& node = *nodes_[*index];
     if (answer.error != ERROR_SUCCESS) {
         const bool gone = answer.error == ERROR_FILE_NOT_FOUND || answer.error == ERROR_PATH_NOT_FOUND;
@@ -154,7 +169,7 @@ void FolderTree::ApplyChildren(const TreeChildren& answer) {
             // A total asked after the listing keeps the one shown until it comes.
             if (child.sizes.state != SizeState::Measuring) nodes_[*existing]->sizes = child.sizes;
         } else {
-            AddNode(*index, child.name, child.path, child.sizes);
+            AddNode(*index, child);
         }
     }
     std::vector<size_t> gone;
@@ -174,6 +189,7 @@ void FolderTree::ApplyChildren(const TreeChildren& answer) {
 }
 
 void FolderTree::ApplySizes(const TreeSizes& answer) {
+    const RedrawPause pause(tree_);
     std::set<size_t> parents;
     for (const auto& [path, sizes] : answer.byPath) {
         const std::optional<size_t> index = Find(path);
@@ -200,7 +216,7 @@ void FolderTree::SortChildren(size_t index) {
         const auto& nodes = reinterpret_cast<const FolderTree*>(self)->nodes_;
         auto sized = [&](LPARAM at) {
             const Node& node = *nodes[static_cast<size_t>(at)];
-            return SizedChild{ToCore(node.name), node.sizes.state == SizeState::Known
+            return SizedChild{AsCore(node.name), node.sizes.state == SizeState::Known
                                                      ? std::optional<uint64_t>(node.sizes.totals.bytes)
                                                      : std::nullopt};
         };

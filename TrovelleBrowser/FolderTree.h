@@ -59,8 +59,7 @@ private:
 
     void SetRoots(const std::vector<TreeChild>& roots);
     std::optional<size_t> Find(const std::wstring& path) const;
-    size_t AddNode(size_t parent, const std::wstring& name, const std::wstring& path,
-                   const ItemSizes& sizes);
+    size_t AddNode(size_t parent, const TreeChild& child);
     void RemoveNode(size_t node);
     void SortChildren(size_t node);
     void AskChildren(size_t node);

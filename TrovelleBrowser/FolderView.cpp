@@ -96,15 +96,12 @@ std::vector<FillItem> FolderView::Show(Listing listing, Listed listed, const Ref
         previous.reserve(rows_.size());
         for (const Row& row : rows_) previous.emplace(row.item.name, &row);
     }
-    std::vector<Row> rows(listing.items.size());
+    std::vector<Row> rows = std::move(listing.rows);
     std::vector<bool> toMeasure(rows.size(), true);
     for (size_t r = 0; r < rows.size(); ++r) {
         Row& row = rows[r];
-        row.item = std::move(listing.items[r]);
-        if (!row.item.IsFolder()) {
-            row.sizes = {SizeState::Known, {row.item.size, row.item.allocation}, S_OK};
-            toMeasure[r] = askFiles;
-        }
+        if (!row.item.IsFolder()) toMeasure[r] = askFiles;
+        if (previous.empty()) continue;
         const auto found = previous.find(row.item.name);
         if (found == previous.end() || !found->second->measured) continue;
         const Row& old = *found->second;
@@ -426,9 +423,15 @@ void FolderView::Reorder(const ViewState* keep) {
     for (size_t row = 0; row < rows_.size(); ++row) {
         if (showHidden_ || !Hidden(rows_[row].item)) shown_.push_back(row);
     }
-    // A sort column the folder does not have (a handler gone) leaves the listing's order.
+    // The rows come from the listing in name order, so that order costs nothing (the other
+    // way round, a reversal); a sort column the folder does not have (a handler gone) leaves
+    // the listing's order.
     if (const std::optional<size_t> sorted = SortColumn()) {
-        SortRows(shown_, rows_, columns_[*sorted], ascending_);
+        if (columns_[*sorted].kind != ColumnKind::Name) {
+            SortRows(shown_, rows_, columns_[*sorted], ascending_);
+        } else if (!ascending_) {
+            std::reverse(shown_.begin(), shown_.end());
+        }
     }
     ClearSelectionAndFocus();
     ::SendMessageW(list_, LVM_SETITEMCOUNT, shown_.size(),

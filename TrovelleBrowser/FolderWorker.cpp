@@ -38,6 +38,13 @@ std::vector<host::HostColumn> OtherHandlerColumns(const host::ColumnSet& set) {
     return others;
 }
 
+std::vector<Row> RowsOf(std::vector<BrowserItem> items) {
+    std::vector<Row> rows;
+    rows.reserve(items.size());
+    for (BrowserItem& item : items) rows.push_back(Row::Of(std::move(item)));
+    return rows;
+}
+
 }  // namespace
 
 struct FolderWorker::Shared {
@@ -173,15 +180,18 @@ void FolderWorker::Run(std::shared_ptr<Shared> shared) {
             state->handlers = {};  // handlers of the previous folder go before new ones load
             state->columns.clear();
             state->known = {};
-            auto first = std::make_unique<Listing>();
-            if (ListForBrowser(listing->folder, first->items, kFirstRows) == ERROR_SUCCESS &&
-                first->items.size() == kFirstRows) {
+            std::vector<BrowserItem> items;
+            if (ListForBrowser(listing->folder, items, kFirstRows) == ERROR_SUCCESS &&
+                items.size() == kFirstRows) {
+                auto first = std::make_unique<Listing>();
                 first->generation = generation;
                 first->folder = listing->folder;
                 first->partial = true;
+                first->rows = RowsOf(std::move(items));
                 Post(shared->window, kListingReady, std::move(first));
             }
-            listing->error = ListForBrowser(listing->folder, listing->items);
+            listing->error = ListForBrowser(listing->folder, items);
+            listing->rows = RowsOf(std::move(items));
             const bool listed = listing->error == ERROR_SUCCESS;
             const std::wstring folder = listing->folder;
             // The rows are shown before any handler loads.

@@ -62,8 +62,20 @@ HRESULT AskWhereToSave(HWND owner, const std::wstring& suggestedName, std::wstri
     dialog.lpstrDefExt = L"csv";
     dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
                    OFN_HIDEREADONLY;
-    if (!::GetSaveFileNameW(&dialog)) {
-        const DWORD error = ::CommDlgExtendedError();
+    // The dialogs' library is loaded when asked for: linked, it would cost every start of the
+    // window.
+    using SaveDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+    using DialogError = DWORD(WINAPI*)();
+    const UniqueModule dialogs(::LoadLibraryW(L"comdlg32.dll"));
+    const auto getSaveFileName =
+        dialogs ? reinterpret_cast<SaveDialog>(reinterpret_cast<void*>(::GetProcAddress(dialogs.Get(), "GetSaveFileNameW")))
+                : nullptr;
+    const auto extendedError =
+        dialogs ? reinterpret_cast<DialogError>(reinterpret_cast<void*>(::GetProcAddress(dialogs.Get(), "CommDlgExtendedError")))
+                : nullptr;
+    if (getSaveFileName == nullptr || extendedError == nullptr) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    if (!getSaveFileName(&dialog)) {
+        const DWORD error = extendedError();
         return error == 0 ? S_FALSE : HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
     }
     path = buffer.data();

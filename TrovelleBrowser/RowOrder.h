@@ -11,14 +11,6 @@
 
 namespace trovelle::browser {
 
-struct Row {
-    BrowserItem item;
-    ItemSizes sizes;                // a file's from the listing, a folder's from the worker
-    std::vector<host::Cell> cells;  // one per offered handler column, once asked
-    bool measured = false;          // sizes and cells hold an answer (perhaps being refreshed)
-    bool pending = false;           // asked of the worker, not yet answered
-};
-
 // Sorts `order` (indexes into `rows`). Rows with no answer yet in `column` (or a failed one)
 // come last either way; ties go by name.
 void SortRows(std::vector<size_t>& order, const std::vector<Row>& rows, const ViewColumn& column,

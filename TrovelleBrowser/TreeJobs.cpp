@@ -74,7 +74,9 @@ CacheWorker::Job DrivesJob(HWND window) {
         answer->parent = kDrivesPath;
         std::vector<BrowserItem> drives;
         answer->error = ListForBrowser(kDrivesPath, drives);
-        for (const BrowserItem& drive : drives) answer->children.push_back({drive.name, drive.path, {}});
+        for (const BrowserItem& drive : drives) {
+            answer->children.push_back({drive.name, drive.path, {}, drive.icon});
+        }
         Post(window, kTreeChildrenReady, std::move(answer));
     };
 }

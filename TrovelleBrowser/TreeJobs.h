@@ -21,6 +21,7 @@ struct TreeChild {
     std::wstring name;
     std::wstring path;
     ItemSizes sizes;  // Measuring: asked after the listing
+    int icon = -1;    // in the system's small image list; -1: a folder's
 };
 
 struct TreeChildren {

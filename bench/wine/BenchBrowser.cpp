@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 #include "BenchSupport.h"
 #include "BrowserProcess.h"
@@ -70,60 +72,81 @@ double ListNames(const std::wstring& folder, int& names) {
     return MillisecondsSince(start);
 }
 
-void MeasureFolder(const std::wstring& folder) {
+struct FolderFigures {
+    int names = 0;
+    double firstRows = 0, consoleNames = 0, longestStall = 0, allSizes = 0, hostAll = 0;
+    int probes = 0;
+};
+
+FolderFigures MeasureFolder(const std::wstring& folder) {
+    FolderFigures figures;
     // Warm the cache server and the file system first, so both sides meet the same state.
     RunHost(L"--tsv \"" + folder + L"\"");
     const double hostStart = RunHost(L"--columns \"" + folder + L"\"");
-    int names = 0;
-    const double consoleNames = hostStart + ListNames(folder, names);
+    figures.consoleNames = hostStart + ListNames(folder, figures.names);
 
     const auto start = Clock::now();
     BrowserProcess browser(folder);
-    double firstRows = -1;
     while (MillisecondsSince(start) < 60000) {
         if (browser.RowCount() > 0 && !browser.Cell(0, 0).empty()) {
-            firstRows = MillisecondsSince(start);
+            figures.firstRows = MillisecondsSince(start);
             break;
         }
         ::Sleep(5);
     }
     // While the sizes are measured, a message every 10 ms: how long the window takes to take it.
-    double longestStall = 0;
-    int probes = 0;
     while (MillisecondsSince(start) < 120000) {
         const auto sent = Clock::now();
         DWORD_PTR ignored = 0;
         ::SendMessageTimeoutW(browser.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
-        longestStall = std::max(longestStall, MillisecondsSince(sent));
-        ++probes;
+        figures.longestStall = std::max(figures.longestStall, MillisecondsSince(sent));
+        ++figures.probes;
         // Done once every item is listed and no folder is being measured.
-        if (probes % 20 == 0 && browser.RowCount() >= names &&
+        if (figures.probes % 20 == 0 && browser.RowCount() >= figures.names &&
             browser.StatusText(2).find(L"Measuring") == std::wstring::npos) {
             break;
         }
         ::Sleep(10);
     }
-    const double allSizes = MillisecondsSince(start);
+    figures.allSizes = MillisecondsSince(start);
+    browser.Close();
     // Every cell of the folder asked in a row by the console host.
-    const double hostAll = RunHost(L"--tsv \"" + folder + L"\"");
+    figures.hostAll = RunHost(L"--tsv \"" + folder + L"\"");
+    return figures;
+}
 
-    std::printf("Trovelle Pro's window, %d items in %ls\n", names, folder.c_str());
+// The median of `rounds` values of one figure.
+template <typename Figure>
+double Median(std::vector<FolderFigures> rounds, Figure figure) {
+    std::sort(rounds.begin(), rounds.end(),
+              [&](const FolderFigures& a, const FolderFigures& b) { return figure(a) < figure(b); });
+    return figure(rounds[rounds.size() / 2]);
+}
+
+void ReportFolder(const std::wstring& folder, int rounds) {
+    std::vector<FolderFigures> measured;
+    for (int round = 0; round < rounds; ++round) measured.push_back(MeasureFolder(folder));
+    const double firstRows = Median(measured, [](const FolderFigures& f) { return f.firstRows; });
+    const double consoleNames = Median(measured, [](const FolderFigures& f) { return f.consoleNames; });
+    const double stall = Median(measured, [](const FolderFigures& f) { return f.longestStall; });
+    double worstStall = 0;
+    for (const FolderFigures& f : measured) worstStall = std::max(worstStall, f.longestStall);
+    const double allSizes = Median(measured, [](const FolderFigures& f) { return f.allSizes; });
+    const double hostAll = Median(measured, [](const FolderFigures& f) { return f.hostAll; });
+    std::printf("Trovelle Pro's window, %d items in %ls (medians of %d rounds)\n", measured[0].names,
+                folder.c_str(), rounds);
     std::printf("  first painted rows      %8.0f ms   console host with the names %6.0f ms  %.2fx (goal 1.5x)\n",
                 firstRows, consoleNames, firstRows / consoleNames);
-    std::printf("  longest window stall    %8.1f ms   over %d probes while measuring (goal 50 ms)\n",
-                longestStall, probes);
+    std::printf("  longest window stall    %8.1f ms   while measuring, worst round %.1f ms (goal 50 ms)\n",
+                stall, worstStall);
     std::printf("  every size shown        %8.0f ms   console host with every cell %6.0f ms  %.2fx\n",
                 allSizes, hostAll, allSizes / hostAll);
-    browser.Close();
 }
 
 // A folder of 1,000 subfolders the server knows already, opened in the tree of a window on the
-// drive: the time until its 1,000 nodes are there, each with its total.
-void MeasureWarmExpansion() {
-    {
-        BrowserProcess warm(kThousandFolders);
-        warm.WaitUntilMeasured(std::chrono::milliseconds(60000));
-    }
+// drive: the time until its 1,000 nodes are there, each with its total; -1 when its node was
+// not found.
+double ExpandThousandFolders() {
     BrowserProcess browser(L"D:\\");
     const auto waitStart = Clock::now();
     HTREEITEM node = nullptr;
@@ -131,6 +154,7 @@ void MeasureWarmExpansion() {
         node = browser.TreeItemOf(kThousandFolders);
         ::Sleep(20);
     }
+    if (node == nullptr) return -1;
     browser.WaitUntilMeasured();
     const auto count = [&] { return ::SendMessageW(browser.Tree(), TVM_GETCOUNT, 0, 0); };
     // Its subfolders dN hold N+100 bytes: with their totals, the largest, d999, comes first.
@@ -146,19 +170,30 @@ void MeasureWarmExpansion() {
         ::Sleep(1);
     }
     const double expanded = MillisecondsSince(start);
-    std::printf("Folder tree, a warm expansion of %ls (1,000 subfolders)\n", kThousandFolders);
-    std::printf("  1,000 nodes with totals %8.1f ms   (goal 100 ms)%s\n", expanded,
-                node == nullptr ? "  [the node was not found]" : "");
     browser.Close();
+    return expanded;
+}
+
+void ReportWarmExpansion(int rounds) {
+    {
+        BrowserProcess warm(kThousandFolders);
+        warm.WaitUntilMeasured(std::chrono::milliseconds(60000));
+    }
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) times.push_back(ExpandThousandFolders());
+    std::sort(times.begin(), times.end());
+    std::printf("Folder tree, a warm expansion of %ls (1,000 subfolders), %d rounds\n", kThousandFolders, rounds);
+    std::printf("  1,000 nodes with totals %8.1f ms   median, %.1f to %.1f (goal 100 ms)\n",
+                times[times.size() / 2], times.front(), times.back());
 }
 
 }  // namespace
 
 int wmain() {
     const trovelle::ComApartment apartment;
-    MeasureFolder(L"D:\\Big10k");
-    MeasureFolder(L"D:\\Big30k");
-    MeasureWarmExpansion();
+    ReportFolder(L"D:\\Big10k", 3);
+    ReportFolder(L"D:\\Big30k", 3);
+    ReportWarmExpansion(3);
     ReleaseRunningServer();  // it would keep Wine's desktop, and the caller, waiting
     return 0;
 }

@@ -7,7 +7,9 @@ namespace {
 template <typename Function>
 Function User32Function(const char* name) {
     const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    return user32 != nullptr ? reinterpret_cast<Function>(::GetProcAddress(user32, name)) : nullptr;
+    // Through void*: a function's real type is not FARPROC's.
+    return user32 != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
+                             : nullptr;
 }
 
 }  // namespace
@@ -39,7 +41,8 @@ UniqueFont UiFontForDpi(UINT dpi) {
 }
 
 bool HighContrastOn() {
-    HIGHCONTRASTW contrast = {sizeof(contrast)};
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
     return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }

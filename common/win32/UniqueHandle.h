@@ -73,6 +73,14 @@ struct DeviceNotificationTraits {
 };
 using UniqueDeviceNotification = UniqueHandle<DeviceNotificationTraits>;
 
+struct ModuleTraits {
+    using Value = HMODULE;
+    static Value Invalid() { return nullptr; }
+    static bool IsValid(Value value) { return value != nullptr; }
+    static void Close(Value value) { ::FreeLibrary(value); }
+};
+using UniqueModule = UniqueHandle<ModuleTraits>;
+
 template <typename Object>
 struct GdiObjectTraits {
     using Value = Object;

@@ -30,4 +30,10 @@ inline std::string ToUtf8(std::wstring_view text) {
 
 inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
+// The same units seen as the core's, without a copy (for comparing, not keeping).
+inline std::u16string_view AsCore(std::wstring_view text) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
 }  // namespace trovelle

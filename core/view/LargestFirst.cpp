@@ -5,10 +5,14 @@
 namespace trovelle {
 namespace {
 
-int CompareNamesWithoutCase(const std::u16string& a, const std::u16string& b) {
-    const Path foldedA = FoldedKey(a), foldedB = FoldedKey(b);
-    if (foldedA != foldedB) return foldedA < foldedB ? -1 : 1;
-    return a == b ? 0 : (a < b ? -1 : 1);
+// Unit by unit, folded as the file system compares names; then as written.
+int CompareNamesWithoutCase(std::u16string_view a, std::u16string_view b) {
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        const char16_t foldedA = FoldUnit(a[i]), foldedB = FoldUnit(b[i]);
+        if (foldedA != foldedB) return foldedA < foldedB ? -1 : 1;
+    }
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
+#include <string_view>
 
 namespace trovelle {
 
 struct SizedChild {
-    std::u16string name;
+    std::u16string_view name;
     std::optional<uint64_t> bytes;  // none: not known yet (or not to be had)
 };
 

@@ -11,7 +11,7 @@ namespace {
 
 std::vector<std::u16string> NamesOf(const std::vector<SizedChild>& children) {
     std::vector<std::u16string> names;
-    for (const SizedChild& child : children) names.push_back(child.name);
+    for (const SizedChild& child : children) names.emplace_back(child.name);
     return names;
 }
 

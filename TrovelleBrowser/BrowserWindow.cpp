@@ -33,6 +33,8 @@ constexpr UINT_PTR kSettleTimer = 2;
 constexpr UINT_PTR kTreemapTimer = 3;
 // The treemap is drawn again at most this often while sizes come in.
 constexpr UINT kTreemapDelayMs = 300;
+// The treemap's deeper levels of the folder shown are asked again at most this often.
+constexpr ULONGLONG kTreemapDepthPauseMs = 3000;
 // Whoever else follows the change (the cache server) may answer from before it for a moment;
 // the rows it touched, and every folder's total, are asked once more after this long.
 constexpr UINT kSettleMs = 1500;
@@ -624,11 +626,25 @@ void BrowserWindow::ShowTreemap() {
         return;
     }
     const std::vector<const Row*> rows = view_.ShownRows();
-    // Once every folder of the list is measured, the levels below are asked for, once.
-    if (treemapGeneration_ != generation_ && view_.FoldersBeingMeasured() == 0 &&
-        folderSizes_.state == SizeState::Known) {
+    // Once every folder of the list is measured, the levels below are asked for: for a folder
+    // newly shown at once, after changes at most every few seconds (they list every subfolder,
+    // and a folder being listed cannot be deleted meanwhile).
+    const bool newFolder = treemapFolder_ != folder_;
+    const ULONGLONG now = ::GetTickCount64();
+    const bool due = newFolder || now - treemapAskedAt_ >= kTreemapDepthPauseMs;
+    const bool ready = treemapGeneration_ != generation_ && view_.FoldersBeingMeasured() == 0 &&
+                       folderSizes_.state == SizeState::Known;
+    if (ready && !due && treemapShown_) {
+        // Asked once the pause is over.
+        treemapDue_ = true;
+        ::SetTimer(window_, kTreemapTimer, static_cast<UINT>(kTreemapDepthPauseMs - (now - treemapAskedAt_)),
+                   nullptr);
+    }
+    if (ready && due) {
         treemapGeneration_ = generation_;
-        treemapBelow_.clear();
+        treemapAskedAt_ = now;
+        if (newFolder) treemapBelow_.clear();
+        treemapFolder_ = folder_;
         std::vector<SizedFolder> subfolders;
         for (const Row* row : rows) {
             if (row->item.IsFolder() && row->sizes.state == SizeState::Known) {

@@ -137,6 +137,8 @@ private:
     bool treemapShown_ = true;
     bool treemapDue_ = false;
     uint64_t treemapGeneration_ = 0;  // the listing whose deeper levels were asked for
+    std::wstring treemapFolder_;      // and its folder
+    ULONGLONG treemapAskedAt_ = 0;
     std::unordered_map<std::wstring, std::vector<TreemapItem>> treemapBelow_;
     Splitter dragging_ = Splitter::None;
     // Changes seen since the last refresh, measured again when they settle.

@@ -111,7 +111,7 @@ TEST_F(ServerBesideTheWindow, TheShownTreeDeletedThroughTheShellLeavesNoTotalBeh
     operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
     // The window may be listing a subfolder at that moment (its tree and treemap ask below the
     // folder shown), and a folder being listed cannot go yet: tried again, as a user would.
-    ASSERT_TRUE(BecomesTrueWithin(5s, [&] { return ::SHFileOperationW(&operation) == 0; }));
+    ASSERT_TRUE(BecomesTrueWithin(10s, [&] { return ::SHFileOperationW(&operation) == 0; }));
     // Under Wine a deleted folder stays until every handle on it is closed: neither the window
     // nor the server may keep one on an emptied folder.
     EXPECT_TRUE(BecomesTrueWithin(5s, [] {

@@ -174,6 +174,13 @@ LRESULT BrowserWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CONTEXTMENU:
             OnContextMenu(reinterpret_cast<HWND>(wParam), PointOf(lParam));
             return 0;
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+            RereadHighContrast();
+            // The controls redraw in the system's colours themselves; the panes drawn here too.
+            ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            ::SendMessageW(treemap_.Window(), message, wParam, lParam);
+            break;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;

@@ -11,28 +11,11 @@
 #include <utility>
 
 #include "TreemapPaint.h"
+#include "DisplayScale.h"
 #include "WindowOwner.h"
 
 namespace trovelle::browser {
 namespace {
-
-constexpr UINT kDefaultDpi = 96;
-
-// GetDpiForWindow came with Windows 10 1607; Wine 8 may or may not export it.
-UINT DpiOf(HWND window) {
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    const UINT dpi = getDpi != nullptr ? getDpi(window) : 0;
-    return dpi != 0 ? dpi : kDefaultDpi;
-}
-
-bool HighContrastOn() {
-    HIGHCONTRASTW contrast = {};
-    contrast.cbSize = sizeof(contrast);
-    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
-}
 
 UniqueFont CreateLabelFont(UINT dpi) {
     NONCLIENTMETRICSW metrics = {};
@@ -182,7 +165,7 @@ LRESULT TreemapPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TreemapPane::UpdateDpi() {
-    dpi_ = DpiOf(window_);
+    dpi_ = DpiOfWindow(window_);
     font_ = CreateLabelFont(dpi_);
     TEXTMETRICW text = {};
     WindowDc dc(window_);

@@ -1,5 +1,7 @@
 #include "DisplayScale.h"
 
+#include <atomic>
+
 namespace trovelle {
 namespace {
 
@@ -40,11 +42,24 @@ UniqueFont UiFontForDpi(UINT dpi) {
     return UniqueFont(::CreateFontIndirectW(&font));
 }
 
-bool HighContrastOn() {
+namespace {
+
+bool ReadHighContrast() {
     HIGHCONTRASTW contrast = {};
     contrast.cbSize = sizeof(contrast);
     return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
+
+std::atomic<bool>& HighContrast() {
+    static std::atomic<bool> on{ReadHighContrast()};
+    return on;
+}
+
+}  // namespace
+
+bool HighContrastOn() { return HighContrast().load(std::memory_order_relaxed); }
+
+void RereadHighContrast() { HighContrast().store(ReadHighContrast(), std::memory_order_relaxed); }
 
 }  // namespace trovelle

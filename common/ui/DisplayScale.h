@@ -20,6 +20,9 @@ inline int ScaleForWindow(HWND window, int length) { return ScaleForDpi(length, 
 // The font of message boxes and lists (the icon title font) at `dpi`.
 UniqueFont UiFontForDpi(UINT dpi);
 
+// Whether high contrast is on, as last read: read once, and again by RereadHighContrast (on
+// WM_SETTINGCHANGE), as painting asks it for every cell.
 bool HighContrastOn();
+void RereadHighContrast();
 
 }  // namespace trovelle

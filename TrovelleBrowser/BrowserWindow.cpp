@@ -640,7 +640,7 @@ void BrowserWindow::ShowTreemap() {
     const ULONGLONG now = ::GetTickCount64();
     const bool due = newFolder || now - treemapAskedAt_ >= kTreemapDepthPauseMs;
     const bool ready = treemapGeneration_ != generation_ && view_.FoldersBeingMeasured() == 0 &&
-                       folderSizes_.state == SizeState::Known;
+                       view_.FolderSizes().state == SizeState::Known;
     if (ready && !due && treemapShown_) {
         // Asked once the pause is over.
         treemapDue_ = true;
@@ -663,9 +663,9 @@ void BrowserWindow::ShowTreemap() {
         ::GetClientRect(treemap_.Window(), &pane);
         const uint64_t pixels = std::max<uint64_t>(1, uint64_t(pane.right) * uint64_t(pane.bottom));
         treemapWorker_->Queue(TreemapDepthJob(window_, generation_, std::move(subfolders),
-                                            folderSizes_.totals.bytes / pixels * 16));
+                                            view_.FolderSizes().totals.bytes / pixels * 16));
     }
-    treemap_.Show(TreemapOfFolder(folder_, folderSizes_, rows, treemapBelow_));
+    treemap_.Show(TreemapOfFolder(folder_, view_.FolderSizes(), rows, treemapBelow_));
 }
 
 void BrowserWindow::ExportShownList() {
@@ -818,7 +818,6 @@ void BrowserWindow::OnListing(std::unique_ptr<Listing> listing) {
     const bool firstRowsShown = std::exchange(firstRowsGeneration_, 0) == listing->generation;
     if (!refresh) {
         folder_ = listing->folder;
-        folderSizes_ = {};
         ::KillTimer(window_, kChangeTimer);
         ::KillTimer(window_, kSettleTimer);
         changed_ = RefreshScope{false, {}};
@@ -902,7 +901,6 @@ void BrowserWindow::OnListingFailed(const Listing& listing, Move move) {
 void BrowserWindow::OnCells(std::unique_ptr<CellBatch> batch) {
     if (batch->generation != generation_ || pending_) return;
     view_.ApplyCells(*batch);
-    if (batch->folder) folderSizes_ = *batch->folder;
     UpdateStatus();
     TreemapDue();
 }
@@ -962,9 +960,9 @@ void BrowserWindow::UpdateStatus() {
     SetStatusText(bars_, StatusPart::Items,
                   std::to_wstring(items) + (items == 1 ? L" item" : L" items"));
     std::wstring total;
-    if (folderSizes_.state == SizeState::Known) {
-        total = L"Total: " + ShownSize(folderSizes_, false, view_.Settings()) + L", " +
-                ShownSize(folderSizes_, true, view_.Settings()) + L" on disk";
+    if (const ItemSizes& folder = view_.FolderSizes(); folder.state == SizeState::Known) {
+        total = L"Total: " + ShownSize(folder, false, view_.Settings()) + L", " +
+                ShownSize(folder, true, view_.Settings()) + L" on disk";
     }
     SetStatusText(bars_, StatusPart::Total, total);
     const size_t measuring = view_.FoldersBeingMeasured();

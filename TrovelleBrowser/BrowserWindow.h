@@ -129,7 +129,6 @@ private:
     uint64_t generation_ = 0;
     std::optional<PendingMove> pending_;
     uint64_t watchGeneration_ = 0;
-    ItemSizes folderSizes_;
     UINT dpi_ = 96;
     UniqueFont font_;      // the panes' font at the window's DPI
     int treeWidth_ = 0;    // at 96 DPI

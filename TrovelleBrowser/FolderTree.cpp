@@ -184,7 +184,6 @@ void FolderTree::ApplyChildren(const TreeChildren& answer) {
     SetHasChildren(tree_, nodes_[*index]->item, !answer.children.empty());
     SortChildren(*index);
     if (std::exchange(nodes_[*index]->openWhenKnown, false)) Open(*index);
-    ::InvalidateRect(tree_, nullptr, FALSE);
     if (reveal_) Reveal(*reveal_);
 }
 
@@ -205,7 +204,6 @@ void FolderTree::ApplySizes(const TreeSizes& answer) {
     for (const size_t parent : parents) {
         if (nodes_[parent]) SortChildren(parent);
     }
-    ::InvalidateRect(tree_, nullptr, FALSE);
 }
 
 void FolderTree::SortChildren(size_t index) {
@@ -294,17 +292,6 @@ HTREEITEM FolderTree::ItemAt(POINT screen) const {
     hit.pt = screen;
     ::ScreenToClient(tree_, &hit.pt);
     return reinterpret_cast<HTREEITEM>(::SendMessageW(tree_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-}
-
-std::vector<std::wstring> FolderTree::ChildPaths(const std::wstring& folder) const {
-    std::vector<std::wstring> paths;
-    const std::optional<size_t> index = Find(folder);
-    if (!index) return paths;
-    for (HTREEITEM child = Next(tree_, nodes_[*index]->item, TVGN_CHILD); child != nullptr;
-         child = Next(tree_, child, TVGN_NEXT)) {
-        if (const auto path = PathOf(child)) paths.push_back(*path);
-    }
-    return paths;
 }
 
 LRESULT FolderTree::CustomDraw(NMTVCUSTOMDRAW& draw) const {

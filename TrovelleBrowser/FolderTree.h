@@ -38,8 +38,6 @@ public:
     std::optional<std::wstring> PathOf(HTREEITEM item) const;
     // The node under a point of the screen, or the selected one for a point of (-1, -1).
     HTREEITEM ItemAt(POINT screen) const;
-    // The paths of a node's children, top to bottom (for tests and the keyboard).
-    std::vector<std::wstring> ChildPaths(const std::wstring& folder) const;
 
     // TVN_ITEMEXPANDINGW; NM_CUSTOMDRAW.
     void OnExpanding(const NMTREEVIEWW& change);

@@ -22,6 +22,12 @@ bool Hidden(const BrowserItem& item) {
            item.path.size() > 3;  // a drive's root is never left out
 }
 
+// The values a batch of cells brings: a sort by them follows each batch.
+bool ArrivesWithCells(ColumnKind kind) {
+    return kind == ColumnKind::Size || kind == ColumnKind::OnDisk || kind == ColumnKind::Share ||
+           kind == ColumnKind::Handler;
+}
+
 bool IsDriveRoot(const BrowserItem& item) { return item.path.size() <= 3; }
 
 bool SameTime(const FILETIME& a, const FILETIME& b) {
@@ -145,8 +151,7 @@ void FolderView::ApplyCells(const CellBatch& batch) {
     }
     if (batch.folder) folderSizes_ = *batch.folder;
     const std::optional<size_t> sorted = SortColumn();
-    if (!batch.rows.empty() && sorted && SortsDescendingFirst(columns_[*sorted]) &&
-        columns_[*sorted].kind != ColumnKind::Modified) {
+    if (!batch.rows.empty() && sorted && ArrivesWithCells(columns_[*sorted].kind)) {
         const ViewState state = CaptureView();
         Reorder(&state);
     } else {
@@ -244,11 +249,6 @@ std::optional<double> FolderView::SharePercent(const Row& row) const {
     const double share = 100.0 * static_cast<double>(row.sizes.totals.bytes) /
                          static_cast<double>(folderSizes_.totals.bytes);
     return std::min(share, 100.0);  // a total read a moment before a file grew
-}
-
-void FolderView::SetFolderSizes(const ItemSizes& sizes) {
-    folderSizes_ = sizes;
-    ::InvalidateRect(list_, nullptr, FALSE);
 }
 
 void FolderView::RereadSettings() {

@@ -50,8 +50,8 @@ public:
     bool ShowsHandlerColumns() const;
     void RereadSettings();
     const ColumnSettings& Settings() const { return settings_; }
-    // The total the share column divides by.
-    void SetFolderSizes(const ItemSizes& sizes);
+    // The folder's own total, which the share column divides by.
+    const ItemSizes& FolderSizes() const { return folderSizes_; }
     // NM_CUSTOMDRAW of the list.
     LRESULT CustomDraw(NMLVCUSTOMDRAW& draw) const;
 

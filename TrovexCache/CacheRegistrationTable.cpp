@@ -25,6 +25,12 @@ const std::initializer_list<RegistryEntry> kClassEntries = {
      false},
     {kClasses, L"TrovexCache.TrovelleCache\\CurVer", nullptr, L"TrovexCache.TrovelleCache.1",
      E::RemoveKey, false},
+    // The product's own names for scripts: New-Object -ComObject TrovellePro.Cache.
+    {kClasses, L"TrovellePro.Cache.1", nullptr, L"TrovelleCache Class", E::RemoveKey, false},
+    {kClasses, L"TrovellePro.Cache.1\\CLSID", nullptr, TROVEX_CACHE_CLSID, E::RemoveKey, false},
+    {kClasses, L"TrovellePro.Cache", nullptr, L"TrovelleCache Class", E::RemoveKey, false},
+    {kClasses, L"TrovellePro.Cache\\CLSID", nullptr, TROVEX_CACHE_CLSID, E::RemoveKey, false},
+    {kClasses, L"TrovellePro.Cache\\CurVer", nullptr, L"TrovellePro.Cache.1", E::RemoveKey, false},
     {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID, nullptr, L"TrovelleCache Class", E::RemoveKey, true},
     {kClasses, L"CLSID\\" TROVEX_CACHE_CLSID L"\\ProgID", nullptr, L"TrovexCache.TrovelleCache.1",
      E::RemoveKey, false},

@@ -23,7 +23,8 @@ files=$work/files
 mkdir -p "$files"
 cp "$win/TrovexCache/TrovexCache.exe" "$win/Trovex/Trovex.dll" "$win/TrovexBar/TrovexBar.dll" \
    "$win/TrovexProperties/TrovexProperties.exe" "$win/TrovexProperties/TrovellePro.chm" \
-   "$win/TrovelleBrowser/TrovelleBrowser.exe" "$win/installer/TrovelleSetupActions.dll" "$root/TrovexProperties/res/Trovelle.ico" "$files/"
+   "$win/TrovelleBrowser/TrovelleBrowser.exe" "$win/TrovelleSize/TrovelleSize.exe" \
+   "$win/installer/TrovelleSetupActions.dll" "$root/TrovexProperties/res/Trovelle.ico" "$files/"
 
 # wixl finds sources relative to the .wxs files: both sit beside the staged files.
 cp "$root/installer/TrovellePro.wxs" "$work/"

@@ -26,9 +26,10 @@ for dll in Trovex/Trovex.dll TrovexBar/TrovexBar.dll; do
         wine regsvr32 /s "$install_dir\\$(basename "$dll")"
     fi
 done
-# The settings program and its help file, which it looks for beside itself, and the window.
+# The settings program and its help file, which it looks for beside itself, the window and the
+# console program.
 for file in TrovexProperties/TrovexProperties.exe TrovexProperties/TrovellePro.chm \
-            TrovelleBrowser/TrovelleBrowser.exe; do
+            TrovelleBrowser/TrovelleBrowser.exe TrovelleSize/TrovelleSize.exe; do
     if [ $tools_only = 0 ] && [ -f "$WIN_BUILD/$file" ]; then
         cp -f "$WIN_BUILD/$file" "$folder/"
     fi

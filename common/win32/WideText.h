@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Utf8Text.h"
+
 namespace trovelle {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16");
@@ -18,16 +20,6 @@ inline std::wstring ToWide(std::u16string_view text) {
     return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
 }
 
-// UTF-8 for logs and test messages.
-inline std::string ToUtf8(std::wstring_view text) {
-    const int size = static_cast<int>(text.size());
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), bytes, nullptr, nullptr);
-    return utf8;
-}
-
 inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 // The same units seen as the core's, without a copy (for comparing, not keeping).
@@ -35,5 +27,8 @@ inline std::u16string_view AsCore(std::wstring_view text) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t));
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
+
+// UTF-8 for logs, test messages and files.
+inline std::string ToUtf8(std::wstring_view text) { return ToUtf8(AsCore(text)); }
 
 }  // namespace trovelle

@@ -100,6 +100,8 @@ TEST_F(CacheServer, RegistrationIsWrittenAndRemovedAndASecondInstanceDoesNothing
     EXPECT_FALSE(KeyExists(kClsidKey));
     EXPECT_FALSE(KeyExists(L"TrovexCache.TrovelleCache"));
     EXPECT_FALSE(KeyExists(L"TrovexCache.TrovelleCache.1"));
+    EXPECT_FALSE(KeyExists(L"TrovellePro.Cache"));
+    EXPECT_FALSE(KeyExists(L"TrovellePro.Cache.1"));
     EXPECT_FALSE(KeyExists(L"AppID\\{96B77635-FBA8-464A-BD23-03B7E62F5C9F}"));
     EXPECT_FALSE(KeyExists(L"AppID\\TrovexCache.EXE"));
     EXPECT_TRUE(KeyExists(L"AppID")) << "the shared AppID key stays";
@@ -119,7 +121,8 @@ TEST_F(CacheServer, RegistrationIsWrittenAndRemovedAndASecondInstanceDoesNothing
     }
     EXPECT_EQ(RunServer(L"-regserver"), 0u);
     for (const wchar_t* key : {kClsidKey, L"TrovexCache.TrovelleCache\\CurVer",
-                               L"TrovexCache.TrovelleCache.1\\CLSID",
+                               L"TrovexCache.TrovelleCache.1\\CLSID", L"TrovellePro.Cache\\CurVer",
+                               L"TrovellePro.Cache.1\\CLSID",
                                L"CLSID\\{D4999363-6EB5-4ABB-92C2-B930B324E2C0}\\Programmable",
                                L"CLSID\\{D4999363-6EB5-4ABB-92C2-B930B324E2C0}\\LocalServer32",
                                L"AppID\\TrovexCache.EXE",
@@ -132,6 +135,51 @@ TEST_F(CacheServer, RegistrationIsWrittenAndRemovedAndASecondInstanceDoesNothing
     EXPECT_TRUE(test::CacheServerRuns());
     EXPECT_EQ(RunServer(L"/UNREGSERVER"), 0u) << "a second instance exits at once with 0";
     EXPECT_TRUE(KeyExists(kClsidKey)) << "and unregisters nothing";
+}
+
+// As PowerShell's (New-Object -ComObject TrovellePro.Cache).GetFolderSize("...") calls it:
+// the ProgID, names in any case, and the size as the call's value.
+TEST_F(CacheServer, ScriptsReachItLateBoundThroughItsProgId) {
+    MakeTree(L"D:\\LateBound");
+    CLSID byName = {}, byVersion = {};
+    ASSERT_EQ(::CLSIDFromProgID(L"TrovellePro.Cache", &byName), S_OK);
+    ASSERT_EQ(::CLSIDFromProgID(L"TrovellePro.Cache.1", &byVersion), S_OK);
+    EXPECT_TRUE(::IsEqualCLSID(byName, CLSID_TrovelleCache) && ::IsEqualCLSID(byVersion, CLSID_TrovelleCache));
+    ComPtr<IDispatch> script;
+    ASSERT_EQ(::CoCreateInstance(byName, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&script)), S_OK);
+
+    const auto idOf = [&](const wchar_t* name, DISPID& id) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        return script->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    };
+    DISPID getFolderSize = DISPID_UNKNOWN, resetCache = DISPID_UNKNOWN, unknown = DISPID_UNKNOWN;
+    ASSERT_EQ(idOf(L"getFOLDERsize", getFolderSize), S_OK);
+    ASSERT_EQ(idOf(L"ResetCache", resetCache), S_OK);
+    EXPECT_EQ(idOf(L"GetFolderSizeFast", unknown), DISP_E_UNKNOWNNAME);
+
+    const UniqueBstr folder = MakeBstr(L"D:\\LateBound");
+    VARIANT argument;
+    ::VariantInit(&argument);
+    argument.vt = VT_BSTR;
+    argument.bstrVal = folder.get();
+    const auto invoke = [&](DISPID id, UINT count, VARIANT& result) {
+        DISPPARAMS parameters = {count != 0 ? &argument : nullptr, nullptr, count, 0};
+        EXCEPINFO exception = {};
+        UINT badArgument = 0;
+        ::VariantInit(&result);
+        // Scripts ask for a method with a value both ways at once.
+        return script->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                              &parameters, &result, &exception, &badArgument);
+    };
+    VARIANT size;
+    ASSERT_EQ(invoke(getFolderSize, 1, size), S_OK);
+    EXPECT_EQ(size.vt, VT_UI8);
+    EXPECT_EQ(size.ullVal, 321000u);
+    VARIANT nothing;
+    EXPECT_EQ(invoke(resetCache, 0, nothing), S_OK);
+    EXPECT_EQ(nothing.vt, VT_EMPTY);
+    EXPECT_EQ(invoke(getFolderSize, 0, nothing), DISP_E_BADPARAMCOUNT);
+    RemoveTree(L"D:\\LateBound");
 }
 
 TEST_F(CacheServer, SpellingsShareANodeAndOtherDrivesStayOutOfTheIndex) {

@@ -189,7 +189,7 @@ protected:
     static void ExpectFilesInstalled() {
         for (const wchar_t* file : {L"TrovexCache.exe", L"Trovex.dll", L"TrovexBar.dll",
                                     L"TrovexProperties.exe", L"TrovellePro.chm",
-                                    L"TrovelleBrowser.exe"}) {
+                                    L"TrovelleBrowser.exe", L"TrovelleSize.exe"}) {
             EXPECT_TRUE(Exists(InstallFolder() + L"\\" + file)) << ::testing::PrintToString(file);
         }
         EXPECT_TRUE(SettingsShortcutExists());

@@ -34,7 +34,7 @@ for file in TrovexProperties/TrovexProperties.exe TrovexProperties/TrovellePro.c
         cp -f "$WIN_BUILD/$file" "$folder/"
     fi
 done
-for tool in tools/DetailsHost tools/CacheClient tools/BrowserTour bench/bench_cache_server bench/bench_watch bench/bench_listing bench/bench_columns bench/bench_browser bench/bench_treemap; do
+for tool in tools/DetailsHost tools/CacheClient tools/BrowserTour bench/bench_cache_server bench/bench_watch bench/bench_listing bench/bench_columns bench/bench_browser bench/bench_treemap bench/bench_size; do
     if [ -f "$WIN_BUILD/$tool.exe" ]; then
         cp "$WIN_BUILD/$tool.exe" "$folder/Tools/"
     fi

@@ -32,6 +32,8 @@ echo
 echo
 "$here/wine-run.sh" "$tools\\bench_columns.exe"
 echo
+"$here/wine-run.sh" "$tools\\bench_size.exe"
+echo
 # Inside Wine's virtual desktop, where the window and its driver meet.
 TROVELLE_SCREEN=1280x800 "$here/wine-run-display.sh" explorer /desktop=TrovelleBench,1280x800 "$tools\\bench_browser.exe"
 echo

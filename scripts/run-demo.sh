@@ -2,10 +2,11 @@
 # The main job: a folder listed the way Explorer's Details view lists it, with the three size
 # columns filled by Trovex.dll and the folder totals answered by TrovexCache.exe, which COM
 # starts on first use. For the sample folder it then grows the folder and lists it again, to show
-# the server following the change, and finally opens the folder in Trovelle Pro's own window
-# (in Wine's virtual desktop on a private display): the folder tree, the list sorted by size,
-# largest first, and the treemap, under the docked toolbar band, after a walk into its largest
-# subfolder and back; the picture is kept under build/screenshots.
+# the server following the change, prints it by size with the console program, and finally opens
+# the folder in Trovelle Pro's own window (in Wine's virtual desktop on a private display): the
+# folder tree, the list sorted by size, largest first, and the treemap, under the docked toolbar
+# band, after a walk into its largest subfolder and back; the picture is kept under
+# build/screenshots.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
@@ -46,6 +47,9 @@ if [ $# -eq 0 ]; then
     show "after 1 MB was added to D:\\Sample\\Documents (the server saw the change)"
     rm -f "$added"
 fi
+echo
+echo "== TrovelleSize.exe: $folder and its subfolders by size, from the same cache"
+run_to_screen "$here/wine-run.sh" 'C:\Program Files\Trovelle Pro\TrovelleSize.exe' --depth 1 "$folder"
 "$here/wine-run.sh" "$tools\\CacheClient.exe" release >/dev/null
 rm -f "$dump"
 

@@ -24,6 +24,7 @@
 namespace {
 
 using namespace trovelle;
+using bench::MakeFolderOfFoldersOnce;
 using bench::MedianMilliseconds;
 using bench::WriteBytes;
 
@@ -50,20 +51,6 @@ void MakeFolderOnce(const std::wstring& folder) {
             WriteBytes(inner + L"\\f" + std::to_wstring(file) + L".txt", 1000 + sub + file);
         }
     }
-}
-
-// 1,000 folders of one file each: a column of folder cells only. Whether it was made now.
-bool MakeFolderOfFoldersOnce(const std::wstring& folder) {
-    if (::GetFileAttributesW((folder + L"\\d999\\f.txt").c_str()) != INVALID_FILE_ATTRIBUTES) {
-        return false;
-    }
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    for (int sub = 0; sub < 1000; ++sub) {
-        const std::wstring inner = folder + L"\\d" + std::to_wstring(sub);
-        ::CreateDirectoryW(inner.c_str(), nullptr);
-        WriteBytes(inner + L"\\f.txt", 100 + sub);
-    }
-    return true;
 }
 
 // The host's own work before any column is asked: one listing of the folder.

@@ -89,4 +89,18 @@ inline void WriteBytes(const std::wstring& path, DWORD bytes) {
     ::SetEndOfFile(file.Get());
 }
 
+// 1,000 folders of one file each (dN holds N + 100 bytes). Whether it was made now.
+inline bool MakeFolderOfFoldersOnce(const std::wstring& folder) {
+    if (::GetFileAttributesW((folder + L"\\d999\\f.txt").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    for (int sub = 0; sub < 1000; ++sub) {
+        const std::wstring inner = folder + L"\\d" + std::to_wstring(sub);
+        ::CreateDirectoryW(inner.c_str(), nullptr);
+        WriteBytes(inner + L"\\f.txt", 100 + sub);
+    }
+    return true;
+}
+
 }  // namespace trovelle::bench

@@ -16,7 +16,7 @@ ChangeLogFile::ChangeLogFile(const std::wstring& path) {
 void ChangeLogFile::Note(std::string_view event, std::u16string_view path) {
     if (!file_) return;
     std::string line = std::to_string(::GetTickCount64()) + ' ';
-    line.append(event).append(1, ' ').append(ToUtf8(ToWide(path))).append(1, '\n');
+    line.append(event).append(1, ' ').append(ToUtf8(path)).append(1, '\n');
     LockGuard guard(lock_);
     DWORD written = 0;
     ::WriteFile(file_.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

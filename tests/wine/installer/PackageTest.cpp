@@ -1,8 +1,9 @@
 // TrovellePro.msi in a fresh prefix, as a user meets it: a quiet install writes what the
-// deliverables' own registration writes and nothing else, the columns and the band work from the
-// installed copies, a newer package replaces an older one and keeps the user's settings, and
-// removal ends a running cache server and leaves the prefix as it was. The tests run in order;
-// each one starts from the state the one before it leaves.
+// deliverables' own registration writes and nothing else, the columns, the band, the console
+// program and the cache's ProgID work from the installed copies, a newer package replaces an
+// older one and keeps the user's settings, and removal ends a running cache server and leaves
+// the prefix as it was. The tests run in order; each one starts from the state the one before
+// it leaves.
 #include <windows.h>
 #include <commctrl.h>
 #include <msi.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 
 #include "CacheSession.h"
+#include "ChildProcess.h"
 #include "ComApartment.h"
 #include "BrowserProcess.h"
 #include "LeftoverServer.h"
@@ -244,6 +246,23 @@ TEST_F(Package, TheInstalledColumnsAndBandWork) {
         EXPECT_NE(share.find(L'%'), std::wstring::npos) << ::testing::PrintToString(share);
         EXPECT_TRUE(browser.Close());
     }
+    StopCacheServer();
+}
+
+TEST_F(Package, TheInstalledConsoleProgramAndProgIdAnswer) {
+    ASSERT_EQ(InstalledProducts().size(), 1u);
+    const std::wstring program = InstallFolder() + L"\\TrovelleSize.exe";
+    const ProgramOutput sizes = RunForOutput(program, L"--json --depth 1 D:\\Sample", 120000);
+    EXPECT_EQ(sizes.exitCode, 0u) << sizes.errors;
+    EXPECT_NE(sizes.out.find("\"path\": \"D:\\\\Sample\\\\Documents\",\r\n      \"size\": 262288,"),
+              std::string::npos)
+        << sizes.out;
+    const ProgramOutput missing = RunForOutput(program, L"D:\\Sample\\Missing", 60000);
+    EXPECT_EQ(missing.exitCode, 3u);
+    EXPECT_NE(missing.errors.find("TrovelleSize: D:\\Sample\\Missing: "), std::string::npos) << missing.errors;
+    CLSID byName = {};
+    EXPECT_EQ(::CLSIDFromProgID(L"TrovellePro.Cache", &byName), S_OK);
+    EXPECT_TRUE(::IsEqualCLSID(byName, CLSID_TrovelleCache));
     StopCacheServer();
 }
 

@@ -85,7 +85,7 @@ int RunSizeCommand(const std::vector<std::u16string_view>& arguments, ConsoleStr
     if (options.help) return out.Write(ToUtf8(kReportUsage)) == ERROR_SUCCESS ? kAllAnswered : kOutputFailed;
     if (options.folders.empty()) options.folders.push_back(u".");
 
-    bool problems = false;
+    bool unresolved = false;  // a folder the system could not make a full path of
     ReportRequest request{{}, options.depth, options.order, options.top};
     for (const std::u16string& given : options.folders) {
         DWORD error = ERROR_SUCCESS;
@@ -93,7 +93,7 @@ int RunSizeCommand(const std::vector<std::u16string_view>& arguments, ConsoleStr
             request.folders.push_back(std::move(*folder));
         } else {
             errors.Write(Line(given + u": " + ErrorText(error)));
-            problems = true;
+            unresolved = true;
         }
     }
 
@@ -116,7 +116,7 @@ int RunSizeCommand(const std::vector<std::u16string_view>& arguments, ConsoleStr
         errors.Write(Line(u"the output could not be written: " + ErrorText(written)));
         return kOutputFailed;
     }
-    return problems || !report.problems.empty() ? kFolderProblem : kAllAnswered;
+    return unresolved || !report.problems.empty() ? kFolderProblem : kAllAnswered;
 }
 
 }  // namespace trovelle::sizes

@@ -888,6 +888,9 @@ void BrowserWindow::OnListingFailed(const Listing& listing, Move move) {
     const std::wstring message = L"Trovelle Pro cannot open \"" + DisplayName(listing.folder) +
                                  L"\".\n\n" + SystemErrorText(listing.error);
     ::MessageBoxW(window_, message.c_str(), kProductName, MB_OK | MB_ICONWARNING);
+    // The message's own loop may have closed the window (from the taskbar, or a closing
+    // program): its workers are gone then.
+    if (!worker_) return;
     if (move == Move::Start && !shown_) {
         const std::wstring profile = ProfileFolder();
         Navigate(listing.folder == profile ? std::wstring(kDrivesPath) : profile, Move::Start);

@@ -181,6 +181,11 @@ TEST_F(Browser, BadAddressSaysSoAndTheViewStaysWhereItWas) {
         EXPECT_TRUE(browser.WaitUntilMeasured());
         EXPECT_EQ(browser.RowCount(), rows);
     }
+    // Closed while the message is up, as from the taskbar: the window still ends cleanly.
+    browser.TypeAddress(L"D:\\No such folder");
+    ASSERT_NE(driver::WaitForMessageBox(L"Trovelle Pro"), nullptr);
+    EXPECT_TRUE(browser.Close());
+    EXPECT_EQ(browser.ExitCode(), 0u);
 }
 
 // Another program replaces `target` with a copy of `source`, as a user's programs change files.

@@ -43,24 +43,30 @@ public:
     Report Gather() {
         for (const Path& folder : request_.folders) {
             ReportFolder root{folder, {}, false, {}};
-            // Listed even for its total alone: a folder that cannot be read would be answered
-            // with what could be read of it, 0, as if that were its size.
-            std::vector<std::u16string> names;
-            if (!ListSubfolders(folder, names)) continue;
-            if (request_.depth == 0) names.clear();
-            FolderAnswers answers = source_.Measure(folder, names);
-            if (!answers.folder.known) {
-                Problem(folder, answers.folder.failure);
-                continue;
-            }
-            root.totals = answers.folder.totals;
-            if (request_.depth > 0) Expand(root, names, answers.subfolders, request_.depth);
-            report_.folders.push_back(std::move(root));
+            if (Measure(root, request_.depth)) report_.folders.push_back(std::move(root));
         }
         return std::move(report_);
     }
 
 private:
+    // Lists `folder` and takes its total, and its subfolders' to `levels` below it. False when
+    // it cannot be listed or measured: its total is then left as it was. Listed even for its
+    // total alone, since a folder that cannot be read is answered with what could be read of
+    // it, 0, as if that were its size.
+    bool Measure(ReportFolder& folder, unsigned levels) {
+        std::vector<std::u16string> names;
+        if (!ListSubfolders(folder.path, names)) return false;
+        if (levels == 0) names.clear();
+        const FolderAnswers answers = source_.Measure(folder.path, names);
+        if (!answers.folder.known) {
+            Problem(folder.path, answers.folder.failure);
+            return false;
+        }
+        folder.totals = answers.folder.totals;
+        if (levels > 0) Expand(folder, names, answers.subfolders, levels);
+        return true;
+    }
+
     // Takes the subfolders' answers into `folder`, then goes `levels` - 1 further down.
     void Expand(ReportFolder& folder, const std::vector<std::u16string>& names,
                 const std::vector<SizeAnswer>& answers, unsigned levels) {
@@ -76,17 +82,8 @@ private:
         }
         OrderChildren(folder.children, request_.order, request_.top);
         if (levels <= 1) return;
-        for (ReportFolder& child : folder.children) {
-            std::vector<std::u16string> childNames;
-            if (!ListSubfolders(child.path, childNames)) continue;
-            FolderAnswers childAnswers = source_.Measure(child.path, childNames);
-            if (!childAnswers.folder.known) {
-                Problem(child.path, childAnswers.folder.failure);
-                continue;
-            }
-            child.totals = childAnswers.folder.totals;  // taken with its subfolders' totals
-            Expand(child, childNames, childAnswers.subfolders, levels - 1);
-        }
+        // A child measured again brings its total with its subfolders' totals of the moment.
+        for (ReportFolder& child : folder.children) Measure(child, levels - 1);
     }
 
     bool ListSubfolders(const Path& folder, std::vector<std::u16string>& names) {

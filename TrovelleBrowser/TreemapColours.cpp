@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <map>
 
+#include "index/Totals.h"
+
 namespace trovelle::browser {
 namespace {
 
@@ -40,7 +42,7 @@ SceneColours ByFileType(const TreemapScene& scene) {
     for (const SceneBlock& block : scene.Blocks()) {
         if (block.item != nullptr && !IsFolder(*block.item)) {
             uint64_t& bytes = bytesByType[FileTypeOf(block.item->name)];
-            bytes = block.bytes > UINT64_MAX - bytes ? UINT64_MAX : bytes + block.bytes;
+            bytes = AddCapped(bytes, block.bytes);
         }
     }
     std::vector<std::pair<std::wstring, uint64_t>> ranked(bytesByType.begin(), bytesByType.end());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "FramePaths.h"
+#include "index/Totals.h"
 
 namespace trovelle::browser {
 namespace {
@@ -10,8 +11,6 @@ namespace {
 // Blocks made for the folder's own items at most: a pane shows fewer, and the rest of a large
 // folder goes into one block, so that a folder of 100,000 items costs the window little.
 constexpr size_t kMostItems = 4000;
-
-uint64_t AddCapped(uint64_t a, uint64_t b) { return b > UINT64_MAX - a ? UINT64_MAX : a + b; }
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include "FolderContent.h"
 #include "ParentFolder.h"
+#include "Win32FileSystem.h"
 
 namespace trovelle::browser {
 namespace {
@@ -40,11 +41,9 @@ std::optional<std::wstring> FolderPathFrom(std::wstring text, const std::wstring
     if (text.size() == 2 && text[1] == L':') text += L'\\';  // "C:" means the root, not C's
                                                             // current folder
     if (::PathIsRelativeW(text.c_str()) && current != kDrivesPath) text = current + L"\\" + text;
-    const DWORD length = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
-    if (length == 0) return std::nullopt;
-    std::vector<wchar_t> full(length);
-    if (::GetFullPathNameW(text.c_str(), length, full.data(), nullptr) == 0) return std::nullopt;
-    std::wstring folder = full.data();
+    std::optional<std::wstring> full = FullPathName(text);
+    if (!full) return std::nullopt;
+    std::wstring folder = std::move(*full);
     while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
     return folder;
 }

@@ -18,9 +18,7 @@ ItemSizes SizesFromAnswer(const std::wstring& folder, HRESULT result, const Byte
     if (SUCCEEDED(result)) return {SizeState::Known, totals, S_OK};
     if (result != HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) return {SizeState::Failed, {}, result};
     // The server measures nothing it cannot list: whether the folder is there tells why.
-    std::wstring path = folder;
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    if (OpenFolderToList(LongPathForm(path))) return {SizeState::Failed, {}, result};
+    if (OpenNamedFolderToList(folder)) return {SizeState::Failed, {}, result};
     const DWORD error = ::GetLastError();
     if (error == ERROR_ACCESS_DENIED) return {SizeState::NoAccess, {}, S_OK};
     return {SizeState::Gone, {}, S_OK};

@@ -34,7 +34,7 @@ std::u16string WhyNotReported(const Path& path, uint32_t failure) {
     const DWORD attributes = ::GetFileAttributesW(LongPathForm(shown).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return ErrorText(::GetLastError());
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return u"not a folder";
-    if (!OpenFolderToList(LongPathForm(shown + (shown.back() == L'\\' ? L"" : L"\\")))) {
+    if (!OpenNamedFolderToList(shown)) {
         return ErrorText(::GetLastError());
     }
     if (failure != 0) return FailureText(failure);
@@ -44,16 +44,12 @@ std::u16string WhyNotReported(const Path& path, uint32_t failure) {
 // The folder as the listers and the cache take it: full, a drive's root as "x:", no trailing
 // separator. Nothing when the system cannot make a full path of it (`error` says why).
 std::optional<Path> RequestedFolder(std::u16string_view given, DWORD& error) {
-    const std::wstring text = ToWide(given);
-    const DWORD needed = ::GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
-    std::wstring full(needed, L'\0');
-    const DWORD length = needed != 0 ? ::GetFullPathNameW(text.c_str(), needed, full.data(), nullptr) : 0;
-    if (length == 0 || length >= needed) {
-        error = length == 0 ? ::GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+    const std::optional<std::wstring> full = FullPathName(ToWide(given));
+    if (!full) {
+        error = ::GetLastError();
         return std::nullopt;
     }
-    full.resize(length);
-    CanonicalRequest canonical = CanonicalizeRequest(ToCore(full));
+    CanonicalRequest canonical = CanonicalizeRequest(ToCore(*full));
     Path path = std::move(canonical.path);
     // A share's root ("\\server\share\") is listed from its name alone, as a folder is.
     while (!canonical.isDrivePath && path.size() > 3 && path.back() == u'\\') path.pop_back();

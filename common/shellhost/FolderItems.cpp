@@ -58,8 +58,7 @@ std::vector<ListedItem> ListFolder(const std::wstring& folder, DWORD& error, Ite
     std::vector<ListedItem> items;
     std::wstring base = folder;
     if (!base.empty() && base.back() == L'\\') base.pop_back();
-    // Opened as "folder\": "D:" alone would name the drive's current folder.
-    const UniqueKernelHandle handle = OpenFolderToList(LongPathForm(base + L"\\"));
+    const UniqueKernelHandle handle = OpenNamedFolderToList(base);
     if (!handle) {
         error = ::GetLastError();
         return items;

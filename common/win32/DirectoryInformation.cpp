@@ -1,5 +1,7 @@
 #include "DirectoryInformation.h"
 
+#include "Win32FileSystem.h"
+
 namespace trovelle {
 
 UniqueKernelHandle OpenFolderToList(const std::wstring& path) {
@@ -7,6 +9,12 @@ UniqueKernelHandle OpenFolderToList(const std::wstring& path) {
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                             nullptr));
+}
+
+UniqueKernelHandle OpenNamedFolderToList(const std::wstring& folder) {
+    std::wstring path = folder;
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    return OpenFolderToList(LongPathForm(path));
 }
 
 }  // namespace trovelle

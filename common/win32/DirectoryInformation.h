@@ -23,6 +23,10 @@ enum class DirectoryRead {
 // A folder opened only to list it; others may rename or delete it meanwhile.
 UniqueKernelHandle OpenFolderToList(const std::wstring& path);
 
+// The same for a folder named as the programs name folders: with or without its trailing
+// separator ("D:" is the drive's root, not its current folder), at any length.
+UniqueKernelHandle OpenNamedFolderToList(const std::wstring& folder);
+
 inline std::wstring_view EntryName(const FILE_FULL_DIR_INFO& entry) {
     return {entry.FileName, entry.FileNameLength / sizeof(wchar_t)};
 }

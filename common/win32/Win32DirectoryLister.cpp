@@ -48,9 +48,7 @@ bool Win32DirectoryLister::List(const Path& folder, std::vector<DirectoryEntry>&
     if (t_yieldBeforeListing) ::SwitchToThread();
     ++listings_;
     const std::wstring path = ToWide(folder);
-    // Opened as "folder\", as the pattern "folder\*.*" names it: "D:" alone would be the drive's
-    // current folder, not its root.
-    const UniqueKernelHandle handle = OpenFolderToList(LongPathForm(path + L"\\"));
+    const UniqueKernelHandle handle = OpenNamedFolderToList(path);
     if (!handle) return false;
     const DirectoryRead read = ReadDirectory(handle.Get(), query_, [&](const FILE_FULL_DIR_INFO& found) {
         DirectoryEntry& entry = entries.emplace_back(EntryOf(EntryName(found), found.FileAttributes));

@@ -53,6 +53,20 @@ std::vector<wchar_t> FixedDriveLetters() {
     return letters;
 }
 
+std::optional<std::wstring> FullPathName(const std::wstring& path) {
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::nullopt;
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0) return std::nullopt;
+    if (length >= needed) {  // the current folder changed between the two calls
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return std::nullopt;
+    }
+    full.resize(length);
+    return full;
+}
+
 bool IsEmptyFolder(const std::wstring& folder) {
     // Read through a handle that lets others delete the folder meanwhile: FindFirstFileW's
     // handle does not, and a user's deletion of the folder would fail while it is open.

@@ -1,6 +1,8 @@
 // The Windows file system as the programs meet it: drive roots and types, long paths, Wine.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "system/Platform.h"
@@ -31,6 +33,10 @@ bool IsEmptyFolder(const std::wstring& folder);
 // system's limit: a canonical drive path ("x:\\name\\name") always gets the long-path prefix,
 // other forms only when they no longer fit the classic limit.
 std::wstring LongPathForm(const std::wstring& path);
+
+// `path` made full as the system makes it (a relative one against the current folder), at any
+// length; nothing when it cannot be, with the reason in GetLastError.
+std::optional<std::wstring> FullPathName(const std::wstring& path);
 
 // Whether `path` (of any length) names a folder that is there.
 bool IsFolderPath(const std::wstring& path);

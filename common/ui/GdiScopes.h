@@ -12,29 +12,9 @@
 
 namespace trovelle {
 
-struct MemoryDcTraits {
-    using Value = HDC;
-    static Value Invalid() { return nullptr; }
-    static bool IsValid(Value value) { return value != nullptr; }
-    static void Close(Value value) { ::DeleteDC(value); }
-};
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-
-struct MenuTraits {
-    using Value = HMENU;
-    static Value Invalid() { return nullptr; }
-    static bool IsValid(Value value) { return value != nullptr; }
-    static void Close(Value value) { ::DestroyMenu(value); }
-};
-using UniqueMenu = UniqueHandle<MenuTraits>;
-
-struct ImageListTraits {
-    using Value = HIMAGELIST;
-    static Value Invalid() { return nullptr; }
-    static bool IsValid(Value value) { return value != nullptr; }
-    static void Close(Value value) { ::ImageList_Destroy(value); }
-};
-using UniqueImageList = UniqueHandle<ImageListTraits>;
+using UniqueMemoryDc = UniqueHandle<NullHandleTraits<HDC, &::DeleteDC>>;
+using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueImageList = UniqueHandle<NullHandleTraits<HIMAGELIST, &::ImageList_Destroy>>;
 
 using UniqueBitmap = UniqueGdiObject<HBITMAP>;
 using UniqueFont = UniqueGdiObject<HFONT>;

@@ -57,39 +57,21 @@ struct FindHandleTraits {
 };
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 
-struct RegistryKeyTraits {
-    using Value = HKEY;
+// Handles whose one "none" is null, given back by `close`.
+template <typename Handle, auto close>
+struct NullHandleTraits {
+    using Value = Handle;
     static Value Invalid() { return nullptr; }
     static bool IsValid(Value value) { return value != nullptr; }
-    static void Close(Value value) { ::RegCloseKey(value); }
+    static void Close(Value value) { close(value); }
 };
-using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 
-struct DeviceNotificationTraits {
-    using Value = HDEVNOTIFY;
-    static Value Invalid() { return nullptr; }
-    static bool IsValid(Value value) { return value != nullptr; }
-    static void Close(Value value) { ::UnregisterDeviceNotification(value); }
-};
-using UniqueDeviceNotification = UniqueHandle<DeviceNotificationTraits>;
-
-struct ModuleTraits {
-    using Value = HMODULE;
-    static Value Invalid() { return nullptr; }
-    static bool IsValid(Value value) { return value != nullptr; }
-    static void Close(Value value) { ::FreeLibrary(value); }
-};
-using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueRegistryKey = UniqueHandle<NullHandleTraits<HKEY, &::RegCloseKey>>;
+using UniqueDeviceNotification = UniqueHandle<NullHandleTraits<HDEVNOTIFY, &::UnregisterDeviceNotification>>;
+using UniqueModule = UniqueHandle<NullHandleTraits<HMODULE, &::FreeLibrary>>;
 
 template <typename Object>
-struct GdiObjectTraits {
-    using Value = Object;
-    static Value Invalid() { return nullptr; }
-    static bool IsValid(Value value) { return value != nullptr; }
-    static void Close(Value value) { ::DeleteObject(value); }
-};
-template <typename Object>
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits<Object>>;
+using UniqueGdiObject = UniqueHandle<NullHandleTraits<Object, &::DeleteObject>>;
 
 // A GDI object that is this holder's to delete only when its giver says so (a picture or font
 // handed in as shared is borrowed). Deleted when owned, on replacement and at the end.

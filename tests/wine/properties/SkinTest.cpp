@@ -18,12 +18,7 @@ constexpr COLORREF kBlue = 0x00D6A68A;
 constexpr COLORREF kRed = 0x000000FF;
 constexpr COLORREF kGreen = 0x0000FF00;
 
-struct WindowTraits {
-    using Value = HWND;
-    static Value Invalid() { return nullptr; }
-    static bool IsValid(Value value) { return value != nullptr; }
-    static void Close(Value value) { ::DestroyWindow(value); }
-};
+using WindowTraits = NullHandleTraits<HWND, &::DestroyWindow>;
 
 class Skin : public ::testing::Test {
 protected:

@@ -12,8 +12,8 @@
 
 #include "BenchSupport.h"
 #include "CacheServerConnection.h"
+#include "ChildProcess.h"
 #include "ComApartment.h"
-#include "UniqueHandle.h"
 
 namespace {
 
@@ -22,27 +22,11 @@ using namespace trovelle;
 constexpr wchar_t kProgram[] = L"C:\\Program Files\\Trovelle Pro\\TrovelleSize.exe";
 bool g_failed = false;
 
-// One run, its output to a file (never a pipe: a server COM starts for it could hold one open).
+// One run, its output to files (never a pipe: a server COM starts for it could hold one open).
 void RunSize(const std::wstring& arguments) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    const UniqueKernelHandle output(::CreateFileW(L"C:\\bench-size.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output.Get();
-    startup.hStdError = output.Get();
-    std::wstring line = L"\"" + std::wstring(kProgram) + L"\" " + arguments;
-    PROCESS_INFORMATION started = {};
-    if (!::CreateProcessW(kProgram, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
-        g_failed = true;
-        return;
-    }
-    const UniqueKernelHandle process(started.hProcess), thread(started.hThread);
-    DWORD exitCode = 1;
-    if (::WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.Get(), &exitCode) ||
-        exitCode != 0) {
-        std::printf("   a run of TrovelleSize %ls failed (exit code %lu)\n", arguments.c_str(), exitCode);
+    const test::ProgramOutput run = test::RunForOutput(kProgram, arguments, 120000);
+    if (run.exitCode != 0) {
+        std::printf("   a run of TrovelleSize %ls failed (exit code %lu)\n", arguments.c_str(), run.exitCode);
         g_failed = true;
     }
 }
@@ -81,7 +65,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("  the program's start      %8.1f ms   (--help)\n", start);
     std::printf("  warm less the start      %8.1f ms, cold less the start %.1f ms: %.2fx\n", warm - start, cold - start,
                 (warm - start) / (cold - start));
-    ::DeleteFileW(L"C:\\bench-size.txt");
     cache->ReleaseServer();  // a server left running keeps the prefix's Wine session, and the next program, waiting
     return g_failed ? 1 : 0;
 }

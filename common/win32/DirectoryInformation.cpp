@@ -12,7 +12,10 @@ UniqueKernelHandle OpenFolderToList(const std::wstring& path) {
 }
 
 UniqueKernelHandle OpenNamedFolderToList(const std::wstring& folder) {
-    std::wstring path = folder;
+    // One allocation, as the listers open every folder of a scan this way.
+    std::wstring path;
+    path.reserve(folder.size() + 1);
+    path = folder;
     if (path.empty() || path.back() != L'\\') path += L'\\';
     return OpenFolderToList(LongPathForm(path));
 }
